@@ -1,0 +1,243 @@
+#include "core/entry_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace gridref {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+struct ValueCase {
+  const char *tag;
+  std::string text;
+  double expected;
+};
+
+const std::vector<ValueCase> &ValueCases() {
+  static const std::vector<ValueCase> cases = {
+      {"empty is 0", "", 0.0},
+      {"blanks are 0", "  \t ", 0.0},
+      {"letters are 0", "abc", 0.0},
+      {"trailing letters ignored", "25abc", 25.0},
+      {"comma ends the number", "20,5", 20.0},
+      {"second point ends the number", "1.2.3", 1.2},
+      {"leading blank skipped", " 20", 20.0},
+      {"leading tab skipped", "\t7", 7.0},
+      {"newline is not a blank", "\n7", 0.0},
+      {"trailing point", "5.", 5.0},
+      {"leading point", ".5", 0.5},
+      {"signed leading point", "-.5", -0.5},
+      {"plus sign", "+14", 14.0},
+      {"point alone is 0", ".", 0.0},
+      {"sign alone is 0", "-", 0.0},
+      {"two signs are 0", "+-5", 0.0},
+      {"blank after sign is 0", "- 5", 0.0},
+      {"blank inside ends the number", "1 2", 1.0},
+      {"no exponent", "1e3", 1.0},
+      {"no radix prefix", "&H10", 0.0},
+      {"no hex", "0x10", 0.0},
+      {"correctly rounded", "59.9990003", 59.9990003},
+      {"many digits", "26.000000000000000000000000000000000001", 26.0},
+      {"beyond double is +inf", "1" + std::string(400, '0'), kInf},
+      {"beyond double is -inf", "-1" + std::string(400, '0'), -kInf},
+      {"underflow is 0", "0." + std::string(400, '0') + "1", 0.0},
+      {"subnormal kept", "0." + std::string(323, '0') + "5", 5e-324},
+      {"zeros before a huge fraction", std::string(400, '0') + ".5", 0.5},
+      {"1 MB of digits", "1." + std::string(1 << 20, '0') + "9x", 1.0},
+      {"1 MB of blanks", std::string(1 << 20, ' ') + "7", 7.0},
+  };
+  return cases;
+}
+
+TEST(NumericValue, ReadsTheLeadingNumber) {
+  for (const auto &c : ValueCases()) {
+    SCOPED_TRACE(c.tag);
+    EXPECT_EQ(NumericValue(c.text), c.expected);
+  }
+}
+
+TEST(NumericValue, NegativeZeroAndUnderflowKeepTheirSign) {
+  EXPECT_TRUE(std::signbit(NumericValue("-0")));
+  EXPECT_TRUE(std::signbit(NumericValue("-0." + std::string(400, '0') + "1")));
+  EXPECT_FALSE(std::signbit(NumericValue("0")));
+}
+
+struct LimitCase {
+  const char *tag;
+  EntryField field;
+  const char *text;
+  bool passes;
+};
+
+TEST(IsWithinLimits, BoundsAreAcceptedAndJustOutsideRefused) {
+  using F = EntryField;
+  const LimitCase cases[] = {
+      {"14 passes degrees south", F::txtDegSouth, "14", true},
+      {"36 passes degrees south", F::txtDegSouth, "36", true},
+      {"13.9999 refused south", F::txtDegSouth, "13.9999", false},
+      {"36.0001 refused south", F::txtDegSouth, "36.0001", false},
+      {"empty refused south", F::txtDegSouth, "", false},
+      {"abc refused south", F::txtDegSouth, "abc", false},
+      {"20.5 passes south", F::txtDegSouth, "20.5", true},
+      {"negative refused south", F::txtDegSouth, "-20", false},
+      {"10 passes degrees east", F::txtDegEast, "10", true},
+      {"36 passes degrees east", F::txtDegEast, "36", true},
+      {"9.9999 refused east", F::txtDegEast, "9.9999", false},
+      {"36.0001 refused east", F::txtDegEast, "36.0001", false},
+      {"12 passes east, not south", F::txtDegEast, "12", true},
+      {"12 refused south", F::txtDegSouth, "12", false},
+      {"20.5 passes east", F::txtDegEast, "20.5", true},
+      {"0 passes minutes", F::txtMinSouth, "0", true},
+      {"empty passes minutes", F::txtMinEast, "", true},
+      {"-0 passes minutes", F::txtMinSouth, "-0", true},
+      {"59.999 passes", F::txtMinSouth, "59.999", true},
+      {"59.999 passes east", F::txtMinEast, "59.999", true},
+      {"-0.001 refused", F::txtMinSouth, "-0.001", false},
+      {"59.9991 refused", F::txtMinEast, "59.9991", false},
+      {"59.9995 refused", F::txtMinSouth, "59.9995", false},
+      {"60 refused", F::txtMinEast, "60", false},
+      {"59.9990003 refused in double", F::txtMinSouth, "59.9990003", false},
+      {"infinity refused", F::txtMinSouth,
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "9999999999999999999999999999999"
+       "99999999999999999999999999999999",
+       false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.tag);
+    EXPECT_EQ(IsWithinLimits(c.field, NumericValue(c.text)), c.passes);
+  }
+}
+
+TEST(IsWithinLimits, LadderAroundEveryBound) {
+  for (EntryField field : AllEntryFields) {
+    const EntryLimit &limit = LimitOf(field);
+    for (double bound : {limit.lowest, limit.highest}) {
+      SCOPED_TRACE(bound);
+      EXPECT_TRUE(IsWithinLimits(field, bound));
+    }
+    EXPECT_FALSE(IsWithinLimits(field, std::nextafter(limit.lowest, -kInf)));
+    EXPECT_TRUE(IsWithinLimits(field, std::nextafter(limit.lowest, kInf)));
+    EXPECT_TRUE(IsWithinLimits(field, std::nextafter(limit.highest, -kInf)));
+    EXPECT_FALSE(IsWithinLimits(field, std::nextafter(limit.highest, kInf)));
+  }
+}
+
+// Records every host call as a line, and answers the box from a script.
+class ScriptedHost : public EntryCheckHost {
+public:
+  std::vector<std::string> texts = {"", "", "", ""};
+  std::vector<DialogAnswer> answers;
+  std::vector<std::string> calls;
+
+  std::string ReadText(EntryField field) override {
+    calls.push_back("read " + Name(field));
+    return texts[Index(field)];
+  }
+  void SetText(EntryField field, std::string_view text) override {
+    calls.push_back("set " + Name(field) + " '" + std::string(text) + "'");
+    texts[Index(field)] = text;
+  }
+  void GiveFocus(EntryField field) override { calls.push_back("focus " + Name(field)); }
+  void Beep() override { calls.push_back("beep"); }
+  DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override {
+    calls.push_back("ask " + std::string(prompt) + " | " + std::string(title));
+    const DialogAnswer answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  void EndProgram() override { calls.push_back("end"); }
+
+  static std::size_t Index(EntryField f) { return static_cast<std::size_t>(f); }
+  static std::string Name(EntryField f) {
+    const char *names[] = {"txtDegSouth", "txtMinSouth", "txtDegEast", "txtMinEast"};
+    return names[Index(f)];
+  }
+};
+
+struct CheckCase {
+  const char *tag;
+  EntryField field;
+  const char *text;
+  std::vector<DialogAnswer> answers;
+  std::vector<std::string> calls;
+  const char *textAfter;
+};
+
+TEST(CheckEntry, RunsTheDialogStepsInOrder) {
+  using F = EntryField;
+  using A = DialogAnswer;
+  const std::string degAsk = "ask This Grid is not in Southern Africa! | SA Limits?";
+  const std::string minAsk = "ask Error! Out of Limit | Invalid Data?";
+  const CheckCase cases[] = {
+      {"passing value only reads", F::txtDegSouth, " 20", {}, {"read txtDegSouth"}, " 20"},
+      {"empty minutes pass", F::txtMinEast, "", {}, {"read txtMinEast"}, ""},
+      {"refused degrees, Retry",
+       F::txtDegEast,
+       "5",
+       {A::Retry},
+       {"read txtDegEast", "beep", degAsk, "set txtDegEast ''", "focus txtDegEast"},
+       ""},
+      {"refused minutes, Retry",
+       F::txtMinSouth,
+       "60",
+       {A::Retry},
+       {"read txtMinSouth", "beep", minAsk, "set txtMinSouth ''", "focus txtMinSouth"},
+       ""},
+      {"Cancel ends, nothing after",
+       F::txtDegSouth,
+       "abc",
+       {A::Cancel},
+       {"read txtDegSouth", "beep", degAsk, "end"},
+       "abc"},
+      {"Cancel on minutes",
+       F::txtMinEast,
+       "-1",
+       {A::Cancel},
+       {"read txtMinEast", "beep", minAsk, "end"},
+       "-1"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.tag);
+    ScriptedHost host;
+    host.texts[ScriptedHost::Index(c.field)] = c.text;
+    host.answers = c.answers;
+    CheckEntry(c.field, host);
+    EXPECT_EQ(host.calls, c.calls);
+    EXPECT_EQ(host.texts[ScriptedHost::Index(c.field)], c.textAfter);
+    EXPECT_TRUE(host.answers.empty());
+  }
+}
+
+TEST(CheckEntry, EmptiedFieldIsCheckedAgainOnTheNextLeave) {
+  // A degree field emptied by Retry is refused again (value 0); a minute
+  // field emptied by Retry then passes.
+  ScriptedHost host;
+  host.texts[0] = "5";
+  host.texts[1] = "61";
+  host.answers = {DialogAnswer::Retry, DialogAnswer::Retry, DialogAnswer::Retry};
+  CheckEntry(EntryField::txtDegSouth, host);
+  CheckEntry(EntryField::txtDegSouth, host);
+  CheckEntry(EntryField::txtMinSouth, host);
+  const auto beforeLast = host.calls.size();
+  CheckEntry(EntryField::txtMinSouth, host);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "beep"), 3);
+  EXPECT_EQ(host.calls.size(), beforeLast + 1);
+  EXPECT_EQ(host.texts[1], "");
+}
+
+} // namespace
+} // namespace gridref
