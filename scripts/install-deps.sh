@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev)
-run=(fonts-comic-neue fonts-liberation2 xvfb xdotool xclip x11-utils)
+run=(fonts-comic-neue fonts-liberation2 xvfb xdotool xclip x11-utils imagemagick)
 test=("${run[@]}")
 
 wanted=()

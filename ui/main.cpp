@@ -8,7 +8,6 @@
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quadrangler"));
-  QApplication::setApplicationDisplayName(QStringLiteral("3 x 3-Minute Quadrangler"));
   QApplication::setApplicationVersion(QStringLiteral(QUADRANGLER_VERSION));
 
   (new ui::frmGridref)->show();

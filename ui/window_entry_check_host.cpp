@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace ui {
 namespace {
@@ -40,6 +41,9 @@ gridref::DialogAnswer WindowEntryCheckHost::AskRetryOrCancel(std::string_view pr
                   QMessageBox::Retry | QMessageBox::Cancel, &window_);
   box.setDefaultButton(QMessageBox::Retry);
   box.setEscapeButton(QMessageBox::Cancel); // also closing the box
+  // Without a window manager nothing activates the box, and keys would still
+  // go to the blocked window.
+  QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
   return box.exec() == QMessageBox::Retry ? gridref::DialogAnswer::Retry
                                           : gridref::DialogAnswer::Cancel;
 }

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# End-to-end: the real program in Xvfb with no window manager, driven with
+# xdotool and read back with xclip. Usage: conversion_e2e.sh PROGRAM
+set -uo pipefail
+here=$(dirname "$0")
+# shellcheck source=driver.sh
+source "$here/driver.sh"
+E2E_PROGRAM=$(realpath "$1")
+GRIDREF="Grid Reference Conversion"
+shots=$(mktemp -d)
+trap 'e2e_kill; e2e_stop_display; rm -rf "$shots"' EXIT
+
+start_program() {
+  e2e_launch
+  e2e_open_conversion_window
+}
+
+converts_and_copies() {
+  e2e_set_clipboard "sentinel"
+  start_program || return 1
+  e2e_type 26; e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
+  e2e_key Return
+  e2e_click "$GRIDREF" CmdClipboard
+  [[ "$(e2e_clipboard)" == 2628AB25 ]] || e2e_fail "clipboard '$(e2e_clipboard)'"
+}
+
+refused_entry_then_retry_and_type_at_once() {
+  start_program || return 1
+  e2e_type 5; e2e_key Tab
+  e2e_window "SA Limits?" >/dev/null || return 1
+  e2e_key Return # Retry, the default
+  e2e_wait_focus "$GRIDREF" || return 1
+  e2e_type 26 # straight into the emptied field
+  e2e_key Return
+  e2e_click "$GRIDREF" CmdClipboard
+  [[ "$(e2e_clipboard)" == 260AA1 ]] || e2e_fail "clipboard '$(e2e_clipboard)'"
+}
+
+click_leaving_a_refused_field_is_dropped() {
+  start_program || return 1
+  e2e_screenshot "$GRIDREF" "$shots/before.png" || return 1
+  e2e_type 5
+  e2e_click "$GRIDREF" cmdConvert
+  e2e_window "SA Limits?" >/dev/null || return 1
+  e2e_key Return
+  e2e_wait_focus "$GRIDREF" || return 1
+  sleep 0.3
+  e2e_screenshot "$GRIDREF" "$shots/after.png" || return 1
+  # Convert must not be drawn pressed: its pixels are as before the click.
+  local diff
+  diff=$(compare -metric AE -crop 137x41+184+168 "$shots/before.png" "$shots/after.png" null: 2>&1)
+  [[ "$diff" == 0 ]] || { e2e_fail "Convert looks different after the box ($diff pixels)"; return 1; }
+  # Nor did the click convert: the label is still empty when copied.
+  e2e_set_clipboard "sentinel"
+  e2e_type 26
+  e2e_click "$GRIDREF" CmdClipboard
+  [[ "$(e2e_clipboard)" == "" ]] || e2e_fail "label held '$(e2e_clipboard)'"
+}
+
+alt_x_ends_with_status_0() {
+  start_program || return 1
+  e2e_type 5
+  e2e_key alt+x
+  e2e_wait_exit || return 1
+  e2e_no_window "SA Limits?" || e2e_fail "a box opened"
+}
+
+cancel_ends_with_status_0() {
+  start_program || return 1
+  e2e_type 99; e2e_key Tab
+  e2e_window "SA Limits?" >/dev/null || return 1
+  e2e_key Escape
+  e2e_wait_exit
+}
+
+e2e_start_display || exit 1
+passed=0 failed=0
+for scenario in converts_and_copies refused_entry_then_retry_and_type_at_once \
+  click_leaving_a_refused_field_is_dropped alt_x_ends_with_status_0 cancel_ends_with_status_0; do
+  if "$scenario"; then
+    passed=$((passed + 1)); echo "PASS: $scenario"
+  else
+    failed=$((failed + 1)); echo "FAIL: $scenario"
+    import -window root "$PWD/$scenario.failed.png" 2>/dev/null &&
+      echo "  screen at the failure: $PWD/$scenario.failed.png"
+  fi
+  e2e_kill
+done
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]

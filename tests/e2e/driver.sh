@@ -1,0 +1,116 @@
+# Drives the real program in an X server as a user would: xdotool for keys
+# and clicks, xclip to read the clipboard back, ImageMagick for screenshots.
+# Sourced by the end-to-end tests and by the headless run.
+
+E2E_PROGRAM=${E2E_PROGRAM:-}
+E2E_PID=
+E2E_XVFB_PID=
+E2E_TIMEOUT=${E2E_TIMEOUT:-20}
+
+# Control centres, in pixels from the client area's corner (twips / 15).
+declare -A E2E_CONTROL=(
+  [txtDegSouth]="208 76" [txtMinSouth]="448 76" [txtDegEast]="208 124" [txtMinEast]="448 124"
+  [cmdConvert]="252 188" [cmdExit]="464 300" [CmdClipboard]="256 308"
+  [lblGridRef]="252 256" [Frame1]="248 30" [imgLogo]="84 132" [lblTitle1]="180 62"
+)
+
+e2e_fail() { echo "  $*"; return 1; }
+
+# xdotool matches names as regular expressions: "SA Limits?" must be escaped.
+e2e_title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
+
+# Starts Xvfb on a free display, without a window manager.
+e2e_start_display() {
+  local n=90
+  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  e2e_fail "Xvfb did not start on $DISPLAY"
+}
+
+e2e_stop_display() {
+  [[ -n "$E2E_XVFB_PID" ]] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
+  E2E_XVFB_PID=
+  return 0
+}
+
+e2e_launch() {
+  "$E2E_PROGRAM" >/dev/null 2>&1 &
+  E2E_PID=$!
+}
+
+# Prints the id of the visible window with this exact title, waiting for it.
+e2e_window() {
+  local deadline=$((SECONDS + E2E_TIMEOUT)) id
+  while ((SECONDS < deadline)); do
+    id=$(xdotool search --onlyvisible --name "$(e2e_title_pattern "$1")" 2>/dev/null | head -n 1)
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  e2e_fail "no window titled '$1'"
+}
+
+# Waits until the window holding the keyboard focus has this title.
+e2e_wait_focus() {
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  while ((SECONDS < deadline)); do
+    [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == "$1" ]] && return 0
+    sleep 0.05
+  done
+  e2e_fail "focus never reached '$1'"
+}
+
+e2e_no_window() { ! xdotool search --onlyvisible --name "$(e2e_title_pattern "$1")" >/dev/null 2>&1; }
+
+e2e_type() { xdotool type --delay 20 -- "$1"; sleep 0.1; }
+e2e_key() { xdotool key --delay 20 "$@"; sleep 0.15; }
+
+# Clicks a control of the window with this title, by its name.
+e2e_click() {
+  local window control=${E2E_CONTROL[$2]}
+  window=$(e2e_window "$1") || return 1
+  # shellcheck disable=SC2086
+  xdotool mousemove --window "$window" $control click 1
+  sleep 0.2
+  xdotool mousemove 1000 740 # off the window: no hover effects in screenshots
+}
+
+e2e_set_clipboard() {
+  printf '%s' "$1" | xclip -selection clipboard -i -loops 0 >/dev/null 2>&1 &
+  sleep 0.2
+}
+
+e2e_clipboard() { xclip -selection clipboard -o 2>/dev/null; }
+
+e2e_screenshot() {
+  local window
+  window=$(e2e_window "$1") || return 1
+  import -window "$window" "$2"
+}
+
+# Waits for the program to end and checks its exit status.
+e2e_wait_exit() {
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  while kill -0 "$E2E_PID" 2>/dev/null; do
+    ((SECONDS < deadline)) || { kill "$E2E_PID"; e2e_fail "program did not end"; return 1; }
+    sleep 0.05
+  done
+  local status=0
+  wait "$E2E_PID" || status=$?
+  E2E_PID=
+  [[ $status -eq 0 ]] || e2e_fail "exit status $status"
+}
+
+e2e_kill() {
+  [[ -n "$E2E_PID" ]] && kill "$E2E_PID" 2>/dev/null && wait "$E2E_PID" 2>/dev/null
+  E2E_PID=
+  return 0
+}
+
+# From launch to the conversion window, ready for typing.
+e2e_open_conversion_window() {
+  e2e_window "Grid Reference Conversion" >/dev/null || return 1
+  e2e_wait_focus "Grid Reference Conversion"
+}
