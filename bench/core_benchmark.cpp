@@ -21,7 +21,7 @@ std::array<float, 256> MinutesSample() {
   return sample;
 }
 
-void ClassifyMinutes(benchmark::State &state) {
+void ClassifyMinutes(benchmark::State& state) {
   const auto sample = MinutesSample();
   std::size_t i = 0;
   for (auto _ : state) {
@@ -33,7 +33,7 @@ void ClassifyMinutes(benchmark::State &state) {
 }
 BENCHMARK(ClassifyMinutes);
 
-void FullConversion(benchmark::State &state) {
+void FullConversion(benchmark::State& state) {
   for (auto _ : state) {
     auto text =
         gridref::ComposeGridReference(gridref::ReadCoordinateEntry("26", "14", "28.5", "29.75"));
@@ -43,7 +43,7 @@ void FullConversion(benchmark::State &state) {
 }
 BENCHMARK(FullConversion);
 
-void NumericValueOf1MB(benchmark::State &state) {
+void NumericValueOf1MB(benchmark::State& state) {
   const std::string text = " 26." + std::string((1 << 20) - 4, '5');
   for (auto _ : state)
     benchmark::DoNotOptimize(gridref::NumericValue(text));

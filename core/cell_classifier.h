@@ -11,7 +11,7 @@ namespace gridref {
 
 struct CellClassification {
   std::string quarterLetter, sixteenthLetter, cellNumber;
-  friend bool operator==(const CellClassification &, const CellClassification &) = default;
+  friend bool operator==(const CellClassification&, const CellClassification&) = default;
 };
 
 // B1..B20: the floats nearest 3k - 0.0001. Written as those decimals so that a
@@ -58,7 +58,7 @@ inline constexpr auto kMinuteRowTable = BuildMinuteRows();
 
 constexpr bool EveryBoundaryInExactlyOneRow() {
   int seen = 0;
-  for (const MinuteRow &row : kMinuteRowTable) {
+  for (const MinuteRow& row : kMinuteRowTable) {
     if (row.boundariesInside > 1) return false;
     seen += row.boundariesInside;
   }
@@ -78,7 +78,7 @@ constexpr AxisIndices IndicesOf(float m) {
   constexpr auto kLastRow = static_cast<float>(kMinuteRows - 1);
   // Negative minutes (and NaN) read row 0, minutes past the last row read it.
   const float clamped = m >= 0.0f ? (m <= kLastRow ? m : kLastRow) : 0.0f;
-  const MinuteRow &row = kMinuteRowTable[static_cast<std::size_t>(clamped)];
+  const MinuteRow& row = kMinuteRowTable[static_cast<std::size_t>(clamped)];
   // Boundaries strictly below m, and whether m sits on one.
   const int below = row.boundariesBelow + (m > row.boundaryInside ? 1 : 0);
   const bool onBoundary = m == row.boundaryInside;

@@ -38,7 +38,7 @@ double NumericValue(std::string_view text) {
   if (!hasDigits) return 0.0;
 
   double value = 0.0;
-  const char *first = text.data() + begin;
+  const char* first = text.data() + begin;
   const auto [ptr, ec] = std::from_chars(first, text.data() + end, value, std::chars_format::fixed);
   (void)ptr;
   if (ec == std::errc::result_out_of_range) {
@@ -53,13 +53,13 @@ double NumericValue(std::string_view text) {
 }
 
 bool IsWithinLimits(EntryField field, double v) {
-  const EntryLimit &limit = LimitOf(field);
+  const EntryLimit& limit = LimitOf(field);
   return !(v < limit.lowest || v > limit.highest);
 }
 
-void CheckEntry(EntryField field, EntryCheckHost &host) {
+void CheckEntry(EntryField field, EntryCheckHost& host) {
   if (IsWithinLimits(field, NumericValue(host.ReadText(field)))) return;
-  const EntryLimit &limit = LimitOf(field);
+  const EntryLimit& limit = LimitOf(field);
   host.Beep();
   if (host.AskRetryOrCancel(limit.prompt, limit.title) == DialogAnswer::Cancel) {
     host.EndProgram();

@@ -34,7 +34,7 @@ inline constexpr std::array<EntryLimit, 4> EntryLimits = {{
     {0.0, 59.999, kMinutesPrompt, kMinutesTitle},
 }};
 
-constexpr const EntryLimit &LimitOf(EntryField field) {
+constexpr const EntryLimit& LimitOf(EntryField field) {
   return EntryLimits[static_cast<std::size_t>(field)];
 }
 
@@ -59,6 +59,6 @@ public:
   virtual void EndProgram() = 0;
 };
 
-void CheckEntry(EntryField field, EntryCheckHost &host);
+void CheckEntry(EntryField field, EntryCheckHost& host);
 
 } // namespace gridref

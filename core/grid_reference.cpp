@@ -47,7 +47,7 @@ std::string NumberText(float value, std::string_view decimalSeparator) {
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                     std::chars_format::general, 7);
   std::string text;
-  for (const char *p = buffer.data(); p != result.ptr; ++p) {
+  for (const char* p = buffer.data(); p != result.ptr; ++p) {
     if (*p == '.')
       text += decimalSeparator;
     else
@@ -56,7 +56,7 @@ std::string NumberText(float value, std::string_view decimalSeparator) {
   return text;
 }
 
-std::string ComposeGridReference(const CoordinateEntry &entry, std::string_view decimalSeparator) {
+std::string ComposeGridReference(const CoordinateEntry& entry, std::string_view decimalSeparator) {
   const CellClassification cell = ClassifyMinutes(entry.minutesSouth, entry.minutesEast);
   return NumberText(entry.degreesSouth, decimalSeparator) +
          NumberText(entry.degreesEast, decimalSeparator) + cell.quarterLetter +

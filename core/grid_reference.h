@@ -23,7 +23,7 @@ inline constexpr std::string_view kNaNText = "NaN";
 // would use it; independent of the C locale.
 std::string NumberText(float value, std::string_view decimalSeparator = ".");
 
-std::string ComposeGridReference(const CoordinateEntry &entry,
+std::string ComposeGridReference(const CoordinateEntry& entry,
                                  std::string_view decimalSeparator = ".");
 
 } // namespace gridref

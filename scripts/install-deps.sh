@@ -5,7 +5,7 @@ set -euo pipefail
 
 build=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev)
 run=(fonts-comic-neue fonts-liberation2 xvfb xdotool xclip x11-utils imagemagick)
-test=("${run[@]}")
+test=("${run[@]}" binutils-mingw-w64-x86-64 appstream desktop-file-utils dpkg-dev file)
 
 wanted=()
 for group in "${@:-build}"; do

@@ -22,7 +22,7 @@ trap 'e2e_kill; e2e_stop_display' EXIT
 e2e_start_display
 echo "No display: running on the virtual display $DISPLAY"
 e2e_launch
-e2e_open_conversion_window
+SPLASH_SHOT="$shots/splash.png" e2e_open_conversion_window
 e2e_type 26; e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
 e2e_click "Grid Reference Conversion" cmdConvert
 e2e_click "Grid Reference Conversion" CmdClipboard

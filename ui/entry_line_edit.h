@@ -16,7 +16,7 @@ signals:
   void focusLost(Qt::FocusReason reason);
 
 protected:
-  void focusOutEvent(QFocusEvent *event) override {
+  void focusOutEvent(QFocusEvent* event) override {
     QLineEdit::focusOutEvent(event);
     emit focusLost(event->reason());
   }

@@ -5,6 +5,7 @@
 #include "ui/program_end.h"
 #include "ui/twips.h"
 #include "ui/window_entry_check_host.h"
+#include "ui/window_support.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include <limits>
@@ -25,25 +25,17 @@ using gridref::EntryField;
 const QColor kWindowGrey(224, 224, 224);
 const QColor kBandTeal(0, 192, 192);
 
-QFont Font(const QStringList &families, qreal points, bool bold) {
-  QFont font;
-  font.setFamilies(families);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
-
 // Fontconfig maps Comic Sans MS to Comic Neue where that is installed.
 QFont ComicSans(qreal points, bool bold) {
-  return Font({"Comic Sans MS", "Comic Neue"}, points, bold);
+  return FontOf({"Comic Sans MS", "Comic Neue"}, points, bold);
 }
 
 QFont PlainSans(qreal points, bool bold) {
-  return Font({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"}, points,
-              bold);
+  return FontOf({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"}, points,
+                bold);
 }
 
-void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &colour) {
+void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
   QPalette palette = widget->palette();
   palette.setColor(role, colour);
   widget->setPalette(palette);
@@ -51,31 +43,31 @@ void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &colour) {
 }
 
 template <typename Widget>
-Widget *Place(QWidget *parent, const char *name, const QString &text, QRect twips) {
-  auto *widget = new Widget(text, parent);
+Widget* Place(QWidget* parent, const char* name, const QString& text, QRect twips) {
+  auto* widget = new Widget(text, parent);
   widget->setObjectName(QString::fromLatin1(name));
   widget->setGeometry(twips);
   return widget;
 }
 
-QLabel *CaptionLabel(QWidget *parent, const char *name, const QString &text, QRect twips) {
-  auto *label = Place<QLabel>(parent, name, text, twips);
+QLabel* CaptionLabel(QWidget* parent, const char* name, const QString& text, QRect twips) {
+  auto* label = Place<QLabel>(parent, name, text, twips);
   label->setFont(PlainSans(12, true));
   return label;
 }
 
-QLabel *BandLabel(QWidget *parent, const char *name, const QString &text, QRect twips,
-                  const QFont &font) {
-  auto *label = Place<QLabel>(parent, name, text, twips);
+QLabel* BandLabel(QWidget* parent, const char* name, const QString& text, QRect twips,
+                  const QFont& font) {
+  auto* label = Place<QLabel>(parent, name, text, twips);
   label->setFont(font);
   label->setAlignment(Qt::AlignCenter);
   Paint(label, QPalette::Window, kBandTeal);
   return label;
 }
 
-EntryLineEdit *Field(QWidget *parent, const char *name, const QString &accessibleName,
+EntryLineEdit* Field(QWidget* parent, const char* name, const QString& accessibleName,
                      QRect twips) {
-  auto *field = Place<EntryLineEdit>(parent, name, QString(), twips);
+  auto* field = Place<EntryLineEdit>(parent, name, QString(), twips);
   field->setMaxLength(std::numeric_limits<int>::max());
   field->setAccessibleName(accessibleName);
   return field;
@@ -83,16 +75,20 @@ EntryLineEdit *Field(QWidget *parent, const char *name, const QString &accessibl
 
 } // namespace
 
-frmGridref::frmGridref(QWidget *parent)
+frmGridref::frmGridref(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       host_(std::make_unique<WindowEntryCheckHost>(*this)) {
   setObjectName(QStringLiteral("frmGridref"));
   setWindowTitle(QStringLiteral("Grid Reference Conversion"));
+  setWindowIcon(ApplicationIcon());
+  // An inactive window gets neither keys nor focus changes.
+  ActivateWhenShown(*this);
   Paint(this, QPalette::Window, kWindowGrey);
   resize(FromTwips(0, 0, 7710, 5010).size());
   BuildControls();
   Form_Load();
+  RecentreOnceFramed(*this);
 }
 
 frmGridref::~frmGridref() = default;
@@ -128,11 +124,11 @@ void frmGridref::BuildControls() {
                                     FromTwips(2880, 4440, 1935, 375));
 
   cmdConvert->setDefault(true);
-  QWidget *const focusCycle[] = {txtDegSouth, txtMinSouth, txtDegEast,  txtMinEast,
+  QWidget* const focusCycle[] = {txtDegSouth, txtMinSouth, txtDegEast,  txtMinEast,
                                  cmdConvert,  cmdExit,     CmdClipboard};
   for (std::size_t i = 0; i + 1 < std::size(focusCycle); ++i)
     setTabOrder(focusCycle[i], focusCycle[i + 1]);
-  for (QWidget *control : focusCycle)
+  for (QWidget* control : focusCycle)
     control->installEventFilter(this);
 
   connect(txtDegSouth, &EntryLineEdit::focusLost, this,
@@ -149,7 +145,7 @@ void frmGridref::BuildControls() {
   txtDegSouth->setFocus(Qt::OtherFocusReason);
 }
 
-EntryLineEdit *frmGridref::FieldWidget(EntryField field) const {
+EntryLineEdit* frmGridref::FieldWidget(EntryField field) const {
   switch (field) {
   case EntryField::txtDegSouth:
     return txtDegSouth;
@@ -164,13 +160,7 @@ EntryLineEdit *frmGridref::FieldWidget(EntryField field) const {
 }
 
 void frmGridref::Form_Load() {
-  // Centred by the outer size, in single precision, halved, not clamped: a
-  // window larger than the screen gets a negative left or top.
-  const QRect screen = this->screen()->geometry();
-  const QSize outer = frameGeometry().size();
-  const float left = (static_cast<float>(screen.width()) - static_cast<float>(outer.width())) / 2;
-  const float top = (static_cast<float>(screen.height()) - static_cast<float>(outer.height())) / 2;
-  move(screen.x() + qRound(left), screen.y() + qRound(top));
+  CentreOnScreen(*this);
 }
 
 void frmGridref::txtDegSouth_LostFocus() {
@@ -233,7 +223,7 @@ void frmGridref::cmdConvert_Click() {
 
 void frmGridref::CmdClipboard_Click() {
   if (ProgramEnding()) return;
-  QClipboard *clipboard = QGuiApplication::clipboard();
+  QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
   clipboard->setText(lblGridRef->text());
 }
@@ -251,7 +241,7 @@ void frmGridref::reject() {
     cmdExit_Click();
 }
 
-void frmGridref::keyPressEvent(QKeyEvent *event) {
+void frmGridref::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     cmdExit_Click();
     return;
@@ -259,21 +249,7 @@ void frmGridref::keyPressEvent(QKeyEvent *event) {
   QDialog::keyPressEvent(event);
 }
 
-bool frmGridref::event(QEvent *event) {
-  // Without a window manager a new window is not activated, and an inactive
-  // window gets neither keys nor focus changes.
-  if (event->type() == QEvent::Show) QTimer::singleShot(0, this, [this] { activateWindow(); });
-  // On X11 the frame is known only once a window manager has framed the
-  // window: centre again by the real outer size, once.
-  if (!centredWithFrame_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-      isVisible() && frameGeometry().size() != size()) {
-    centredWithFrame_ = true;
-    Form_Load();
-  }
-  return QDialog::event(event);
-}
-
-bool frmGridref::eventFilter(QObject *watched, QEvent *event) {
+bool frmGridref::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
   case QEvent::MouseButtonPress:
   case QEvent::MouseButtonDblClick:

@@ -21,7 +21,7 @@ class WindowEntryCheckHost;
 class frmGridref : public QDialog {
   Q_OBJECT
 public:
-  explicit frmGridref(QWidget *parent = nullptr);
+  explicit frmGridref(QWidget* parent = nullptr);
   ~frmGridref() override;
 
   // Handlers, named after their control and event.
@@ -34,39 +34,37 @@ public:
   void CmdClipboard_Click();
   void cmdExit_Click();
 
-  EntryLineEdit *FieldWidget(gridref::EntryField field) const;
+  EntryLineEdit* FieldWidget(gridref::EntryField field) const;
 
 public slots:
   void reject() override;
 
 protected:
-  bool event(QEvent *event) override;
-  bool eventFilter(QObject *watched, QEvent *event) override;
-  void keyPressEvent(QKeyEvent *event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   void BuildControls();
   void OnFieldLostFocus(gridref::EntryField field, Qt::FocusReason reason);
   void RunCheck(gridref::EntryField field);
 
-  QLabel *lblHeader = nullptr;
-  QLabel *lblDegSouth = nullptr;
-  EntryLineEdit *txtDegSouth = nullptr;
-  QLabel *lblMinSouth = nullptr;
-  EntryLineEdit *txtMinSouth = nullptr;
-  QLabel *lblDegEast = nullptr;
-  EntryLineEdit *txtDegEast = nullptr;
-  QLabel *lblMinEast = nullptr;
-  EntryLineEdit *txtMinEast = nullptr;
-  QPushButton *cmdConvert = nullptr;
-  QLabel *lblGridRef = nullptr;
-  QPushButton *cmdExit = nullptr;
-  QPushButton *CmdClipboard = nullptr;
+  QLabel* lblHeader = nullptr;
+  QLabel* lblDegSouth = nullptr;
+  EntryLineEdit* txtDegSouth = nullptr;
+  QLabel* lblMinSouth = nullptr;
+  EntryLineEdit* txtMinSouth = nullptr;
+  QLabel* lblDegEast = nullptr;
+  EntryLineEdit* txtDegEast = nullptr;
+  QLabel* lblMinEast = nullptr;
+  EntryLineEdit* txtMinEast = nullptr;
+  QPushButton* cmdConvert = nullptr;
+  QLabel* lblGridRef = nullptr;
+  QPushButton* cmdExit = nullptr;
+  QPushButton* CmdClipboard = nullptr;
 
   std::unique_ptr<WindowEntryCheckHost> host_;
   bool checkRunning_ = false;
   bool swallowPress_ = false;
-  bool centredWithFrame_ = false;
 };
 
 } // namespace ui

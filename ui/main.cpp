@@ -1,22 +1,26 @@
-// Opens the first window and runs the event loop; everything after that
-// happens in the windows' handlers.
-#include "ui/frm_gridref.h"
+// Opens the splash window and runs the event loop; everything after that
+// happens in the windows' handlers. The run ends when the last window closes.
+#include "ui/frm_splash.h"
+#include "ui/window_support.h"
 
 #include <QApplication>
 #include <QPointer>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // Also what X11 shows for the splash window, which has no caption.
   QApplication::setApplicationName(QStringLiteral("Quadrangler"));
   QApplication::setApplicationVersion(QStringLiteral(QUADRANGLER_VERSION));
+  QApplication::setDesktopFileName(QStringLiteral(QUADRANGLER_APP_ID));
+  QApplication::setWindowIcon(ui::ApplicationIcon());
 
-  (new ui::frmGridref)->show();
+  (new ui::frmSplash)->show();
   const int status = QApplication::exec();
 
   QList<QPointer<QWidget>> windows;
-  for (QWidget *window : QApplication::topLevelWidgets())
+  for (QWidget* window : QApplication::topLevelWidgets())
     windows.append(window);
-  for (const QPointer<QWidget> &window : windows)
+  for (const QPointer<QWidget>& window : windows)
     delete window.data();
   return status;
 }

@@ -12,7 +12,7 @@ class frmGridref;
 
 class WindowEntryCheckHost final : public gridref::EntryCheckHost {
 public:
-  explicit WindowEntryCheckHost(frmGridref &window) : window_(window) {}
+  explicit WindowEntryCheckHost(frmGridref& window) : window_(window) {}
 
   std::string ReadText(gridref::EntryField field) override;
   void SetText(gridref::EntryField field, std::string_view text) override;
@@ -24,7 +24,7 @@ public:
   int BoxesShown() const { return boxesShown_; }
 
 private:
-  frmGridref &window_;
+  frmGridref& window_;
   int boxesShown_ = 0;
 };
 

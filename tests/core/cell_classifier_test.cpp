@@ -17,7 +17,7 @@ namespace {
 constexpr float kInf = std::numeric_limits<float>::infinity();
 using Index = std::optional<int>;
 
-float ParseFloat(const std::string &decimal) {
+float ParseFloat(const std::string& decimal) {
   float value = 0;
   std::from_chars(decimal.data(), decimal.data() + decimal.size(), value);
   return value;
@@ -36,7 +36,7 @@ TEST(BandBoundaries, EqualTheTypedDecimals) {
 }
 
 struct ClassifyCase {
-  const char *tag;
+  const char* tag;
   float south, east;
   CellClassification expected;
 };
@@ -78,7 +78,7 @@ TEST(ClassifyMinutes, Examples) {
       {"NaN south empties all", nan, 10, {"", "", ""}},
       {"NaN east empties all", 10, nan, {"", "", ""}},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     EXPECT_EQ(ClassifyMinutes(c.south, c.east), c.expected);
   }
@@ -154,7 +154,7 @@ TEST(IndexFunctions, MatchTheTablesForEveryFloatFromMinusOneTo61) {
   std::thread worker([&] { negative = Sweep(minusOne, negatives, -1); });
   const SweepResult positive = Sweep(0, positives, +1);
   worker.join();
-  for (const SweepResult &r : {negative, positive}) {
+  for (const SweepResult& r : {negative, positive}) {
     EXPECT_EQ(r.mismatches, 0u) << "first at " << r.firstMismatch;
   }
   // Both zeros included: 2 180 251 650 floats.
@@ -187,7 +187,7 @@ TEST(IndexFunctions, LadderAtEveryBoundary) {
   for (int k = 1; k <= 19; ++k)
     cases.push_back({"just below " + std::to_string(3 * k), &BandIndex,
                      std::nextafter(static_cast<float>(3 * k), -kInf), k, k, k});
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     EXPECT_EQ(c.function(std::nextafter(c.at, -kInf)), c.below);
     EXPECT_EQ(c.function(c.at), c.onIt);

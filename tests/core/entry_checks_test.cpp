@@ -14,12 +14,12 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 struct ValueCase {
-  const char *tag;
+  const char* tag;
   std::string text;
   double expected;
 };
 
-const std::vector<ValueCase> &ValueCases() {
+const std::vector<ValueCase>& ValueCases() {
   static const std::vector<ValueCase> cases = {
       {"empty is 0", "", 0.0},
       {"blanks are 0", "  \t ", 0.0},
@@ -56,7 +56,7 @@ const std::vector<ValueCase> &ValueCases() {
 }
 
 TEST(NumericValue, ReadsTheLeadingNumber) {
-  for (const auto &c : ValueCases()) {
+  for (const auto& c : ValueCases()) {
     SCOPED_TRACE(c.tag);
     EXPECT_EQ(NumericValue(c.text), c.expected);
   }
@@ -69,9 +69,9 @@ TEST(NumericValue, NegativeZeroAndUnderflowKeepTheirSign) {
 }
 
 struct LimitCase {
-  const char *tag;
+  const char* tag;
   EntryField field;
-  const char *text;
+  const char* text;
   bool passes;
 };
 
@@ -116,7 +116,7 @@ TEST(IsWithinLimits, BoundsAreAcceptedAndJustOutsideRefused) {
        "99999999999999999999999999999999",
        false},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     EXPECT_EQ(IsWithinLimits(c.field, NumericValue(c.text)), c.passes);
   }
@@ -124,7 +124,7 @@ TEST(IsWithinLimits, BoundsAreAcceptedAndJustOutsideRefused) {
 
 TEST(IsWithinLimits, LadderAroundEveryBound) {
   for (EntryField field : AllEntryFields) {
-    const EntryLimit &limit = LimitOf(field);
+    const EntryLimit& limit = LimitOf(field);
     for (double bound : {limit.lowest, limit.highest}) {
       SCOPED_TRACE(bound);
       EXPECT_TRUE(IsWithinLimits(field, bound));
@@ -163,18 +163,18 @@ public:
 
   static std::size_t Index(EntryField f) { return static_cast<std::size_t>(f); }
   static std::string Name(EntryField f) {
-    const char *names[] = {"txtDegSouth", "txtMinSouth", "txtDegEast", "txtMinEast"};
+    const char* names[] = {"txtDegSouth", "txtMinSouth", "txtDegEast", "txtMinEast"};
     return names[Index(f)];
   }
 };
 
 struct CheckCase {
-  const char *tag;
+  const char* tag;
   EntryField field;
-  const char *text;
+  const char* text;
   std::vector<DialogAnswer> answers;
   std::vector<std::string> calls;
-  const char *textAfter;
+  const char* textAfter;
 };
 
 TEST(CheckEntry, RunsTheDialogStepsInOrder) {
@@ -210,7 +210,7 @@ TEST(CheckEntry, RunsTheDialogStepsInOrder) {
        {"read txtMinEast", "beep", minAsk, "end"},
        "-1"},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     ScriptedHost host;
     host.texts[ScriptedHost::Index(c.field)] = c.text;

@@ -16,9 +16,9 @@ constexpr float kFloatMax = std::numeric_limits<float>::max();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 struct ComposeCase {
-  const char *tag;
+  const char* tag;
   const char *degSouth, *minSouth, *degEast, *minEast;
-  const char *expected;
+  const char* expected;
 };
 
 TEST(ComposeGridReference, FromTheFourEntryTexts) {
@@ -42,7 +42,7 @@ TEST(ComposeGridReference, FromTheFourEntryTexts) {
       {"minutes beyond float", "26", huge.c_str(), "28", "29", "2628C"},
       {"59.9990003 rounds onto 59.999", "26", "59.9990003", "28", "0", "2628CC21"},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     const auto entry = ReadCoordinateEntry(c.degSouth, c.minSouth, c.degEast, c.minEast);
     const auto once = ComposeGridReference(entry);
@@ -58,9 +58,9 @@ TEST(ComposeGridReference, UsesTheGivenDecimalSeparator) {
 }
 
 struct TextCase {
-  const char *tag;
+  const char* tag;
   float value;
-  const char *expected;
+  const char* expected;
 };
 
 TEST(NumberText, GeneralFormWithSevenDigits) {
@@ -82,7 +82,7 @@ TEST(NumberText, GeneralFormWithSevenDigits) {
       {"minus infinity", -kInf, "-Inf"},
       {"NaN", std::numeric_limits<float>::quiet_NaN(), "NaN"},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     EXPECT_EQ(NumberText(c.value), c.expected);
   }
@@ -109,7 +109,7 @@ TEST(NearestFloat, RoundsToNearestAndOverflowsToInfinity) {
   const double max = static_cast<double>(kFloatMax);
   const double threshold = 0x1.ffffffp+127; // max + half an ulp
   const struct {
-    const char *tag;
+    const char* tag;
     double in;
     float out;
   } cases[] = {
@@ -124,7 +124,7 @@ TEST(NearestFloat, RoundsToNearestAndOverflowsToInfinity) {
       {"infinity", std::numeric_limits<double>::infinity(), kInf},
       {"below the float range", 1e-50, 0.0f},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.tag);
     EXPECT_EQ(NearestFloat(c.in), c.out);
   }

@@ -14,7 +14,7 @@ declare -A E2E_CONTROL=(
   [lblGridRef]="252 256" [Frame1]="248 30" [imgLogo]="84 132" [lblTitle1]="180 62"
 )
 
-e2e_fail() { echo "  $*"; return 1; }
+e2e_fail() { echo "  $*" >&2; return 1; }
 
 # xdotool matches names as regular expressions: "SA Limits?" must be escaped.
 e2e_title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
@@ -23,7 +23,9 @@ e2e_title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}
 e2e_start_display() {
   local n=90
   while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: the server would reset whenever its last client left, refusing
+  # connections for a moment, as between two launches.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
@@ -37,7 +39,7 @@ e2e_stop_display() {
 }
 
 e2e_launch() {
-  "$E2E_PROGRAM" >/dev/null 2>&1 &
+  "$E2E_PROGRAM" >>"${E2E_LOG:-/dev/null}" 2>&1 &
   E2E_PID=$!
 }
 
@@ -109,8 +111,29 @@ e2e_kill() {
   return 0
 }
 
-# From launch to the conversion window, ready for typing.
+# The splash window has no caption: Qt names it after the application in
+# _NET_WM_NAME only, which xdotool's search does not read.
+e2e_splash_window() {
+  local deadline=$((SECONDS + E2E_TIMEOUT)) id
+  while ((SECONDS < deadline)); do
+    for id in $(xdotool search --onlyvisible --classname '^quadrangler$' 2>/dev/null); do
+      [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == Quadrangler ]] && { echo "$id"; return 0; }
+    done
+    sleep 0.05
+  done
+  e2e_fail "no splash window"
+}
+
+# From launch to the conversion window, ready for typing: the splash comes
+# first, alone, and a key dismisses it. SPLASH_SHOT, if set, is where to
+# save a screenshot of it.
 e2e_open_conversion_window() {
+  local splash
+  splash=$(e2e_splash_window) || return 1
+  e2e_no_window "Grid Reference Conversion" || { e2e_fail "conversion window before the splash"; return 1; }
+  [[ -n "${SPLASH_SHOT:-}" ]] && import -window "$splash" "$SPLASH_SHOT"
+  xdotool mousemove 1000 740
+  e2e_key Return
   e2e_window "Grid Reference Conversion" >/dev/null || return 1
   e2e_wait_focus "Grid Reference Conversion"
 }

@@ -12,7 +12,7 @@
 
 class BoxAnswerer : public QObject {
 public:
-  BoxAnswerer(QStringList answers, QWidget *window)
+  BoxAnswerer(QStringList answers, QWidget* window)
       : answers_(std::move(answers)), window_(window) {
     connect(&timer_, &QTimer::timeout, this, &BoxAnswerer::Poll);
     timer_.start(1);
@@ -25,11 +25,11 @@ public:
 private:
   void Poll() {
     int open = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-      if (qobject_cast<QMessageBox *>(widget) && widget->isVisible()) ++open;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (qobject_cast<QMessageBox*>(widget) && widget->isVisible()) ++open;
     mostOpen_ = qMax(mostOpen_, open);
 
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || box->property("answered").toBool()) return;
     box->setProperty("answered", true);
     titles_ << box->windowTitle();

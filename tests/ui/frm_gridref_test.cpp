@@ -167,7 +167,7 @@ void FrmGridrefTest::userScripts() {
   for (auto field : gridref::AllEntryFields)
     texts << window_->FieldWidget(field)->text();
   QCOMPARE(texts, fields);
-  QCOMPARE(window_->findChild<QLabel *>("lblGridRef")->text(), label);
+  QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), label);
   QCOMPARE(ui::ProgramEnding(), focus.isEmpty());
   QCOMPARE(window_->isVisible(), !focus.isEmpty());
   if (!focus.isEmpty()) {
@@ -175,7 +175,7 @@ void FrmGridrefTest::userScripts() {
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
   }
   QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
-  for (auto *button : window_->findChildren<QPushButton *>())
+  for (auto* button : window_->findChildren<QPushButton*>())
     QVERIFY2(!button->isDown(), qPrintable(button->objectName()));
 }
 
@@ -219,7 +219,7 @@ void FrmGridrefTest::decimalSeparatorFollowsTheLocale() {
   // The entry itself is always read with a full stop.
   RunUserScript(*window_, "type 26.5|key Tab|type 14,5|key Tab|type 28|key Tab|type 29|"
                           "key Return|click CmdClipboard");
-  QCOMPARE(window_->findChild<QLabel *>("lblGridRef")->text(), QString("26,528AB25"));
+  QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), QString("26,528AB25"));
   QCOMPARE(QGuiApplication::clipboard()->text(), QString("26,528AB25"));
 }
 
@@ -253,9 +253,9 @@ void FrmGridrefTest::nothingRunsAfterTheEnd() {
   window_->CmdClipboard_Click();
   window_->show();
   QTest::keyClick(window_.get(), Qt::Key_Return);
-  QTest::mouseClick(window_->findChild<QPushButton *>("cmdConvert"), Qt::LeftButton);
+  QTest::mouseClick(window_->findChild<QPushButton*>("cmdConvert"), Qt::LeftButton);
   QVERIFY(answerer.titles().isEmpty());
-  QCOMPARE(window_->findChild<QLabel *>("lblGridRef")->text(), QString("260AA1"));
+  QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), QString("260AA1"));
   QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
 }
 

@@ -1,0 +1,16 @@
+# A Debian package of the installed program: cpack -G DEB in the build tree.
+set(CPACK_PACKAGE_NAME quadrangler)
+set(CPACK_PACKAGE_VENDOR "The Quadrangler developers")
+set(CPACK_PACKAGE_CONTACT "The Quadrangler developers <quadrangler@example.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Converts a position typed as degrees and minutes south and east into its reference on the 3 x 3-minute grid, to read off or copy to the clipboard.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

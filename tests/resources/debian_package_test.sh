@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the .deb from the build tree and checks what it installs.
+# Usage: debian_package_test.sh BUILD_DIR APP_ID VERSION
+set -euo pipefail
+build=$1 app=$2 version=$3
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+(cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || { cat "$out/cpack.log"; exit 1; }
+deb=$(ls "$out"/*.deb)
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+failed=0
+expect() {
+  if grep -qxF "$1" <<<"$contents"; then echo "ok: $1"; else echo "missing: $1"; failed=1; fi
+}
+expect ./usr/bin/quadrangler
+expect "./usr/share/applications/$app.desktop"
+expect "./usr/share/metainfo/$app.metainfo.xml"
+for size in 16 24 32 48 64 128 256; do
+  expect "./usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
+done
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ "$(field Package)" == quadrangler ]] || { echo "Package: $(field Package)"; failed=1; }
+[[ "$(field Version)" == "$version" ]] || { echo "Version: $(field Version)"; failed=1; }
+grep -q 'libqt6widgets6' <<<"$(field Depends)" || { echo "Depends: $(field Depends)"; failed=1; }
+# The launcher runs what the package installs, with the icon it installs.
+entry=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/applications/$app.desktop")
+grep -qx 'Exec=quadrangler' <<<"$entry" || { echo "launcher: $entry"; failed=1; }
+grep -qx "Icon=$app" <<<"$entry" || { echo "launcher icon: $entry"; failed=1; }
+exit $failed

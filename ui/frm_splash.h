@@ -1,0 +1,43 @@
+// The title window: a key press or a click on its frame hands over to the
+// conversion window.
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+
+namespace ui {
+
+// NOLINTNEXTLINE(readability-identifier-naming)
+class frmSplash : public QDialog {
+  Q_OBJECT
+public:
+  explicit frmSplash(QWidget* parent = nullptr);
+
+  // Whether the key produces a character (and so dismisses the window).
+  static bool ProducesCharacter(const QKeyEvent& event);
+
+  void Form_KeyPress();
+  void Frame1_Click();
+
+protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  void Dismiss();
+
+  QFrame* Frame1 = nullptr;
+  QLabel* imgLogo = nullptr;
+  QLabel* lblCopyright = nullptr;
+  QLabel* lblCompany = nullptr;
+  QLabel* lblProgVersion = nullptr;
+  QLabel* lblTitle2 = nullptr;
+  QLabel* lblTitle1 = nullptr;
+  bool framePressed_ = false;
+  bool dismissed_ = false;
+};
+
+} // namespace ui
