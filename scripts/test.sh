@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine and runs every test.
+# Sets up a fresh Debian 12 machine and runs every test: the normal build
+# with warnings as errors, then the whole suite again under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh test
-cmake --preset ci
-cmake --build --preset ci
-ctest --preset ci
+
+for preset in ci asan; do
+  echo "== $preset: configure, build, test"
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done

@@ -91,7 +91,14 @@ frmGridref::frmGridref(QWidget* parent)
   RecentreOnceFramed(*this);
 }
 
-frmGridref::~frmGridref() = default;
+frmGridref::~frmGridref() {
+  // The controls outlive this part of the window while the base classes are
+  // destroyed, and a focused field still reports its loss of focus then.
+  for (QObject* control : children()) {
+    control->disconnect(this);
+    control->removeEventFilter(this);
+  }
+}
 
 void frmGridref::BuildControls() {
   // Created in tab order, so a later control lies in front of an earlier one
