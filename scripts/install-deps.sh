@@ -5,7 +5,8 @@ set -euo pipefail
 
 build=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev)
 run=(fonts-comic-neue fonts-liberation2 xvfb xdotool xclip x11-utils imagemagick)
-test=("${run[@]}" binutils-mingw-w64-x86-64 appstream desktop-file-utils dpkg-dev file)
+test=("${run[@]}" binutils-mingw-w64-x86-64 appstream desktop-file-utils dpkg-dev file
+  clang clang-tidy libclang-rt-14-dev)
 
 wanted=()
 for group in "${@:-build}"; do

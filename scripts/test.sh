@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine and runs every test: the normal build
-# with warnings as errors, then the whole suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# with warnings as errors and clang-tidy, then the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,4 +12,5 @@ for preset in ci asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+  [[ $preset == ci ]] && scripts/clang-tidy.sh build/ci
 done

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QTimer>
 
 #include <limits>
 
@@ -204,9 +203,9 @@ void frmGridref::OnFieldLostFocus(EntryField field, Qt::FocusReason reason) {
   }
   if (reason == Qt::MouseFocusReason && host_->BoxesShown() != boxesBefore) {
     // The click that left a refused field does not take effect: the press
-    // that follows this focus change is dropped, so no button stays down.
+    // that caused this focus change comes next, to one of the filtered
+    // controls, and is dropped there, so no button stays down.
     swallowPress_ = true;
-    QTimer::singleShot(0, this, [this] { swallowPress_ = false; });
   }
 }
 
@@ -267,6 +266,9 @@ bool frmGridref::eventFilter(QObject* watched, QEvent* event) {
     }
     break;
   case QEvent::MouseButtonRelease:
+    swallowPress_ = false;
+    if (ProgramEnding()) return true;
+    break;
   case QEvent::KeyPress:
   case QEvent::KeyRelease:
     if (ProgramEnding()) return true;

@@ -3,10 +3,10 @@
 #include "ui/entry_line_edit.h"
 #include "ui/frm_gridref.h"
 #include "ui/program_end.h"
+#include "ui/window_support.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 
 namespace ui {
 namespace {
@@ -43,7 +43,7 @@ gridref::DialogAnswer WindowEntryCheckHost::AskRetryOrCancel(std::string_view pr
   box.setEscapeButton(QMessageBox::Cancel); // also closing the box
   // Without a window manager nothing activates the box, and keys would still
   // go to the blocked window.
-  QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
+  ActivateWhenShown(box);
   return box.exec() == QMessageBox::Retry ? gridref::DialogAnswer::Retry
                                           : gridref::DialogAnswer::Cancel;
 }

@@ -37,6 +37,7 @@ public:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Show) {
       auto* window = static_cast<QWidget*>(watched);
+      // After the show has reached the platform.
       QTimer::singleShot(0, window, [window] { window->activateWindow(); });
     }
     return false;
