@@ -12,5 +12,5 @@ for preset in ci asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"
-  [[ $preset == ci ]] && scripts/clang-tidy.sh build/ci
+  if [[ $preset == ci ]]; then scripts/clang-tidy.sh build/ci; fi
 done
