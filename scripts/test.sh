@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine and runs every test: the normal build
 # with warnings as errors and clang-tidy, then the whole suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then a bounded fuzz pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +14,8 @@ for preset in ci asan; do
   ctest --preset "$preset"
   if [[ $preset == ci ]]; then scripts/clang-tidy.sh build/ci; fi
 done
+
+echo "== fuzz: a bounded pass of each libFuzzer target (clang)"
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz

@@ -247,7 +247,7 @@ void FrmGridrefTest::nothingRunsAfterTheEnd() {
   RunUserScript(*window_, "type 26|key Return|type 5");
   window_->cmdExit_Click();
   QVERIFY(ui::ProgramEnding());
-  BoxAnswerer answerer({}, window_.get());
+  BoxAnswerer answerer(QStringList(), window_.get());
   window_->txtDegSouth_LostFocus();
   window_->cmdConvert_Click();
   window_->CmdClipboard_Click();

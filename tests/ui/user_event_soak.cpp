@@ -1,0 +1,267 @@
+// A seeded random walk of user events over the splash and the conversion
+// window, checking after every event what must always hold. Replay a run
+// with SOAK_SEED (and SOAK_EVENTS) as printed.
+#include "core/grid_reference.h"
+#include "ui/entry_line_edit.h"
+#include "ui/frm_gridref.h"
+#include "ui/frm_splash.h"
+#include "ui/program_end.h"
+
+#include "box_answerer.h"
+#include "properties.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFrame>
+#include <QLabel>
+#include <QLocale>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+#include <random>
+
+using ui::frmGridref;
+using ui::frmSplash;
+
+class UserEventSoak : public QObject {
+  Q_OBJECT
+
+private slots:
+  void randomWalk();
+
+private:
+  void StartProgram();
+  void EndedProgram();
+  void SplashEvent();
+  void WindowEvent();
+  void CheckWindow();
+  QStringList Fields() const;
+  int Pick(qsizetype n) { return std::uniform_int_distribution<int>(0, int(n) - 1)(rng_); }
+  QString Describe() const {
+    return QStringLiteral("event %1 (seed %2): %3").arg(event_).arg(seed_).arg(last_);
+  }
+
+  std::mt19937 rng_;
+  unsigned seed_ = 0;
+  int event_ = 0;
+  QString last_;
+  QPointer<frmSplash> splash_;
+  QPointer<frmGridref> window_;
+  QString expectedLabel_;
+  bool endAllowed_ = false;
+  bool retried_ = false;
+  QStringList fieldsAtBox_;
+  QString labelAtBox_;
+  int runs_ = 0, boxes_ = 0, retries_ = 0;
+};
+
+QStringList UserEventSoak::Fields() const {
+  QStringList texts;
+  for (auto field : gridref::AllEntryFields)
+    texts << window_->FieldWidget(field)->text();
+  return texts;
+}
+
+void UserEventSoak::StartProgram() {
+  ui::ResetProgramEnd();
+  expectedLabel_.clear();
+  splash_ = new frmSplash;
+  splash_->show();
+  QVERIFY(QTest::qWaitForWindowActive(splash_));
+  ++runs_;
+}
+
+void UserEventSoak::EndedProgram() {
+  QVERIFY2(endAllowed_, qPrintable("the program ended by itself at " + Describe()));
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    QVERIFY2(!window->isVisible(), qPrintable("a window stayed open at " + Describe()));
+    delete window;
+  }
+  QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void UserEventSoak::SplashEvent() {
+  auto* frame = splash_->findChild<QFrame*>("Frame1");
+  bool dismisses = false;
+  if (Pick(2) == 0) {
+    static const struct {
+      Qt::Key key;
+      const char* text;
+      bool character;
+    } keys[] = {
+        {Qt::Key_A, "a", true},       {Qt::Key_5, "5", true},          {Qt::Key_Space, " ", true},
+        {Qt::Key_Return, "\r", true}, {Qt::Key_Escape, "\x1b", true},  {Qt::Key_Left, "", false},
+        {Qt::Key_F1, "", false},      {Qt::Key_Delete, "\x7f", false}, {Qt::Key_Shift, "", false}};
+    const auto& k = keys[Pick(qsizetype(std::size(keys)))];
+    last_ = QStringLiteral("splash key %1").arg(int(k.key));
+    QTest::keyClick(splash_, k.key, {}, 0);
+    dismisses = k.character;
+  } else {
+    const QList<QLabel*> labels = frame->findChildren<QLabel*>();
+    const int choice = Pick(labels.size() + 2);
+    if (choice < labels.size()) {
+      last_ = "splash click on " + labels[choice]->objectName();
+      QTest::mouseClick(frame, Qt::LeftButton, {}, labels[choice]->geometry().center());
+    } else if (choice == labels.size()) {
+      last_ = QStringLiteral("splash click on the frame");
+      QTest::mouseClick(frame, Qt::LeftButton, {}, QPoint(frame->width() / 2, frame->height() - 8));
+      dismisses = true;
+    } else {
+      last_ = QStringLiteral("splash click on the margin");
+      QTest::mouseClick(splash_, Qt::LeftButton, {}, QPoint(2, 2));
+    }
+  }
+  QCoreApplication::processEvents();
+  if (!dismisses) {
+    QVERIFY2(splash_ && splash_->isVisible(), qPrintable("dismissed by " + Describe()));
+    return;
+  }
+  QTRY_VERIFY2(splash_.isNull(), qPrintable("not dismissed by " + Describe()));
+  QList<frmGridref*> windows;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* g = qobject_cast<frmGridref*>(w)) windows << g;
+  QCOMPARE(windows.size(), 1);
+  window_ = windows.first();
+  QVERIFY(QTest::qWaitForWindowActive(window_));
+  connect(window_->findChild<QPushButton*>("cmdConvert"), &QPushButton::clicked, this, [this] {
+    // The window has set its label by now; this is what it must show.
+    const QStringList f = Fields();
+    const auto entry = gridref::ReadCoordinateEntry(f[0].toStdString(), f[1].toStdString(),
+                                                    f[2].toStdString(), f[3].toStdString());
+    expectedLabel_ = QString::fromStdString(
+        gridref::ComposeGridReference(entry, QLocale().decimalPoint().toStdString()));
+  });
+}
+
+void UserEventSoak::WindowEvent() {
+  static const QStringList texts = {
+      "0",       "5",   "14",  "20",     "26",      "29",      "36",  "59",   "60",
+      "-5",      "+3",  ".",   "-",      "26.5",    ".5",      "abc", "20,5", "59.999",
+      "59.9991", " 20", "1e3", "2.9999", "29.9999", "14.9999", "75"};
+  static const char* const controls[] = {"txtDegSouth", "txtMinSouth",  "txtDegEast", "txtMinEast",
+                                         "cmdConvert",  "CmdClipboard", "lblHeader",  "lblGridRef",
+                                         "lblDegSouth", "lblMinEast",   "cmdExit"};
+  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window_.data();
+  const bool onExit = focus->objectName() == QLatin1String("cmdExit");
+  const int kind = Pick(100);
+  endAllowed_ = false;
+  if (kind < 38) {
+    const QString text = texts[Pick(texts.size())];
+    last_ = "type '" + text + "'";
+    endAllowed_ = onExit && text.contains(QLatin1Char(' ')); // Space presses the button
+    QTest::keyClicks(focus, text);
+  } else if (kind < 40) {
+    QString paste;
+    for (int i = 0; i < 1024; ++i)
+      paste += QChar("0123456789.,-+ aZ"[Pick(17)]);
+    last_ = QStringLiteral("paste 1 kB");
+    QGuiApplication::clipboard()->setText(paste);
+    QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
+  } else if (kind < 52) {
+    last_ = QStringLiteral("Tab");
+    QTest::keyClick(focus, Qt::Key_Tab);
+  } else if (kind < 58) {
+    last_ = QStringLiteral("Shift+Tab");
+    QTest::keyClick(focus, Qt::Key_Tab, Qt::ShiftModifier);
+  } else if (kind < 66) {
+    last_ = QStringLiteral("Enter");
+    endAllowed_ = onExit;
+    QTest::keyClick(focus, Qt::Key_Return);
+  } else if (kind < 70) {
+    last_ = QStringLiteral("Backspace");
+    QTest::keyClick(focus, Qt::Key_Backspace);
+  } else if (kind < 71) {
+    last_ = QStringLiteral("Escape");
+    endAllowed_ = true;
+    QTest::keyClick(focus, Qt::Key_Escape);
+  } else if (kind < 72) {
+    last_ = QStringLiteral("Alt+X");
+    endAllowed_ = true;
+    QTest::keyClick(focus, Qt::Key_X, Qt::AltModifier);
+  } else {
+    // Exit is clicked far less often than the rest, so that runs get long.
+    const int n = Pick(100) == 0 ? int(std::size(controls)) : int(std::size(controls)) - 1;
+    const QString name = controls[Pick(n)];
+    last_ = "click " + name;
+    endAllowed_ = name == QLatin1String("cmdExit");
+    QTest::mouseClick(window_->findChild<QWidget*>(name), Qt::LeftButton);
+  }
+  QCoreApplication::processEvents();
+}
+
+void UserEventSoak::CheckWindow() {
+  const QStringList fields = Fields();
+  const QString label = window_->findChild<QLabel*>("lblGridRef")->text();
+  QVERIFY2(label == expectedLabel_,
+           qPrintable(QStringLiteral("label '%1', last Convert gave '%2', at %3")
+                          .arg(label, expectedLabel_, Describe())));
+  if (retried_) {
+    // After Retry only the refused field changed: it is empty now.
+    int changed = 0;
+    for (int i = 0; i < 4; ++i)
+      if (fields[i] != fieldsAtBox_[i]) {
+        ++changed;
+        QVERIFY2(fields[i].isEmpty(), qPrintable("Retry left text at " + Describe()));
+      }
+    QVERIFY2(changed <= 1, qPrintable("Retry changed other fields at " + Describe()));
+    QVERIFY2(label == labelAtBox_, qPrintable("Retry changed the label at " + Describe()));
+    retried_ = false;
+  }
+}
+
+void UserEventSoak::randomWalk() {
+  seed_ = qEnvironmentVariableIsSet("SOAK_SEED") ? qEnvironmentVariable("SOAK_SEED").toUInt()
+                                                 : std::random_device{}();
+  const int events = qEnvironmentVariableIntValue("SOAK_EVENTS") > 0
+                         ? qEnvironmentVariableIntValue("SOAK_EVENTS")
+                         : 10000;
+  rng_.seed(seed_);
+  qInfo("soak: seed %u, %d events (replay: SOAK_SEED=%u SOAK_EVENTS=%d)", seed_, events, seed_,
+        events);
+
+  BoxAnswerer answerer(
+      [this] {
+        const int roll = Pick(20);
+        return roll == 0   ? QStringLiteral("Cancel")
+               : roll == 1 ? QStringLiteral("Escape")
+                           : QStringLiteral("Retry");
+      },
+      nullptr);
+  answerer.beforeAnswer = [this](QMessageBox*, const QString& answer) {
+    ++boxes_;
+    if (answer == QLatin1String("Retry")) {
+      ++retries_;
+      retried_ = true;
+      fieldsAtBox_ = Fields();
+      labelAtBox_ = window_->findChild<QLabel*>("lblGridRef")->text();
+    } else {
+      endAllowed_ = true;
+    }
+  };
+
+  StartProgram();
+  for (event_ = 1; event_ <= events; ++event_) {
+    if (splash_) {
+      SplashEvent();
+      answerer.setWindow(window_);
+    } else {
+      WindowEvent();
+    }
+    if (QTest::currentTestFailed()) return;
+    QVERIFY2(answerer.mostOpenAtOnce() <= 1, qPrintable("two boxes at once at " + Describe()));
+    if (ui::ProgramEnding()) {
+      EndedProgram();
+      if (QTest::currentTestFailed()) return;
+      StartProgram();
+    } else if (window_) {
+      CheckWindow();
+    }
+    if (QTest::currentTestFailed()) return;
+  }
+  qInfo("soak: %d events over %d runs, %d boxes, %d answered Retry", events, runs_, boxes_,
+        retries_);
+}
+
+QTEST_MAIN(UserEventSoak)
+#include "user_event_soak.moc"
