@@ -3,7 +3,7 @@
 # only those that are missing. Usage: install-deps.sh [build|run|test]...
 set -euo pipefail
 
-build=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev)
+build=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev libxcb1-dev)
 run=(fonts-comic-neue fonts-liberation2 xvfb xdotool xclip x11-utils imagemagick)
 test=("${run[@]}" binutils-mingw-w64-x86-64 appstream desktop-file-utils dpkg-dev file
   clang clang-tidy libclang-rt-14-dev)

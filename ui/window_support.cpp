@@ -66,8 +66,11 @@ QFont Arial(qreal points, bool bold) {
 }
 
 QIcon ApplicationIcon() {
+  // The sizes title bars and task bars ask for. X11 gets every size an icon
+  // holds, each decoded and converted at start-up; launchers take the larger
+  // ones from the installed icon theme instead.
   QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256})
+  for (int size : {16, 24, 32, 48})
     icon.addFile(QStringLiteral(":/icons/hicolor/%1.png").arg(size), QSize(size, size));
   return icon;
 }
