@@ -137,14 +137,9 @@ void frmGridref::BuildControls() {
   for (QWidget* control : focusCycle)
     control->installEventFilter(this);
 
-  connect(txtDegSouth, &EntryLineEdit::focusLost, this,
-          [this](Qt::FocusReason r) { OnFieldLostFocus(EntryField::txtDegSouth, r); });
-  connect(txtMinSouth, &EntryLineEdit::focusLost, this,
-          [this](Qt::FocusReason r) { OnFieldLostFocus(EntryField::txtMinSouth, r); });
-  connect(txtDegEast, &EntryLineEdit::focusLost, this,
-          [this](Qt::FocusReason r) { OnFieldLostFocus(EntryField::txtDegEast, r); });
-  connect(txtMinEast, &EntryLineEdit::focusLost, this,
-          [this](Qt::FocusReason r) { OnFieldLostFocus(EntryField::txtMinEast, r); });
+  for (EntryField field : gridref::AllEntryFields)
+    connect(FieldWidget(field), &EntryLineEdit::focusLost, this,
+            [this, field](Qt::FocusReason reason) { OnFieldLostFocus(field, reason); });
   connect(cmdConvert, &QPushButton::clicked, this, &frmGridref::cmdConvert_Click);
   connect(CmdClipboard, &QPushButton::clicked, this, &frmGridref::CmdClipboard_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmGridref::cmdExit_Click);
