@@ -68,9 +68,7 @@ frmSplash::frmSplash(QWidget* parent)
   lblTitle1 = Label(Frame1, "lblTitle1", QStringLiteral("3 x 3-Minute"),
                     FromTwips(1920, 720, 4875, 435), Arial(18, true), true);
   // A click on the picture or a label is not a click on the frame.
-  for (QWidget* child : {static_cast<QWidget*>(imgLogo), static_cast<QWidget*>(lblCopyright),
-                         static_cast<QWidget*>(lblCompany), static_cast<QWidget*>(lblProgVersion),
-                         static_cast<QWidget*>(lblTitle2), static_cast<QWidget*>(lblTitle1)})
+  for (QLabel* child : {imgLogo, lblCopyright, lblCompany, lblProgVersion, lblTitle2, lblTitle1})
     child->installEventFilter(this);
 
   CentreOnScreen(*this);
