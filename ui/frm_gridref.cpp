@@ -34,13 +34,6 @@ QFont PlainSans(qreal points, bool bold) {
                 bold);
 }
 
-void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
 template <typename Widget>
 Widget* Place(QWidget* parent, const char* name, const QString& text, QRect twips) {
   auto* widget = new Widget(text, parent);
@@ -60,7 +53,7 @@ QLabel* BandLabel(QWidget* parent, const char* name, const QString& text, QRect 
   auto* label = Place<QLabel>(parent, name, text, twips);
   label->setFont(font);
   label->setAlignment(Qt::AlignCenter);
-  Paint(label, QPalette::Window, kBandTeal);
+  FillBackground(*label, kBandTeal);
   return label;
 }
 
@@ -83,7 +76,7 @@ frmGridref::frmGridref(QWidget* parent)
   setWindowIcon(ApplicationIcon());
   // An inactive window gets neither keys nor focus changes.
   ActivateWhenShown(*this);
-  Paint(this, QPalette::Window, kWindowGrey);
+  FillBackground(*this, kWindowGrey);
   resize(FromTwips(0, 0, 7710, 5010).size());
   BuildControls();
   Form_Load();

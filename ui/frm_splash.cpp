@@ -13,13 +13,6 @@
 namespace ui {
 namespace {
 
-void Fill(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
 QLabel* Label(QWidget* frame, const char* name, const QString& text, QRect twips, const QFont& font,
               bool sizesItself) {
   auto* label = new QLabel(text, frame);
@@ -27,7 +20,7 @@ QLabel* Label(QWidget* frame, const char* name, const QString& text, QRect twips
   label->setFont(font);
   label->setGeometry(twips);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Fill(label, frame->palette().color(QPalette::Button));
+  FillBackground(*label, frame->palette().color(QPalette::Button));
   if (sizesItself) label->adjustSize(); // keeps left and top
   return label;
 }
@@ -40,14 +33,14 @@ frmSplash::frmSplash(QWidget* parent)
   setWindowTitle(QString());
   setWindowIcon(ApplicationIcon());
   setAttribute(Qt::WA_DeleteOnClose);
-  Fill(this, palette().color(QPalette::Button));
+  FillBackground(*this, palette().color(QPalette::Button));
   setFixedSize(FromTwips(0, 0, 7380, 4245).size());
 
   Frame1 = new QFrame(this);
   Frame1->setObjectName(QStringLiteral("Frame1"));
   Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Frame1->setGeometry(FromTwips(120, 120, 7080, 4050));
-  Fill(Frame1, QApplication::palette("QMenu").color(QPalette::Window));
+  FillBackground(*Frame1, QApplication::palette("QMenu").color(QPalette::Window));
   Frame1->installEventFilter(this);
 
   // In the window's own order: each later control lies in front.

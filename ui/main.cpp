@@ -1,10 +1,10 @@
 // Opens the splash window and runs the event loop; everything after that
 // happens in the windows' handlers. The run ends when the last window closes.
 #include "ui/frm_splash.h"
+#include "ui/program_end.h"
 #include "ui/window_support.h"
 
 #include <QApplication>
-#include <QPointer>
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -17,10 +17,6 @@ int main(int argc, char* argv[]) {
   (new ui::frmSplash)->show();
   const int status = QApplication::exec();
 
-  QList<QPointer<QWidget>> windows;
-  for (QWidget* window : QApplication::topLevelWidgets())
-    windows.append(window);
-  for (const QPointer<QWidget>& window : windows)
-    delete window.data();
+  ui::DeleteAllWindows();
   return status;
 }

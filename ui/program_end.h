@@ -9,6 +9,9 @@ bool ProgramEnding();
 // Marks the end, hides every window and leaves the event loop with status 0.
 void EndProgram();
 
+// Deletes every remaining window, once the event loop has ended.
+void DeleteAllWindows();
+
 // For a fresh window in the same process (tests, the soak).
 void ResetProgramEnd();
 

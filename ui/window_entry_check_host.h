@@ -4,8 +4,6 @@
 
 #include "core/entry_checks.h"
 
-#include <QPointer>
-
 namespace ui {
 
 class frmGridref;

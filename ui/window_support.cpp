@@ -53,6 +53,13 @@ void ActivateWhenShown(QWidget& window) {
   window.installEventFilter(new ActivateOnShow(&window));
 }
 
+void FillBackground(QWidget& widget, const QColor& colour) {
+  QPalette palette = widget.palette();
+  palette.setColor(QPalette::Window, colour);
+  widget.setPalette(palette);
+  widget.setAutoFillBackground(true);
+}
+
 QFont FontOf(const QStringList& faces, qreal points, bool bold) {
   QFont font;
   font.setFamilies(faces);

@@ -22,6 +22,9 @@ void RecentreOnceFramed(QWidget& window);
 // window is not active and gets no keys.
 void ActivateWhenShown(QWidget& window);
 
+// An opaque background of this colour.
+void FillBackground(QWidget& widget, const QColor& colour);
+
 QFont FontOf(const QStringList& faces, qreal points, bool bold);
 
 // Arial, with its metric-compatible stand-in.
