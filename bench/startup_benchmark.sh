@@ -17,7 +17,7 @@ median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2
 declare -A ms kib
 for ((i = 0; i < launches; i++)); do
   for who in program bare; do
-    [[ $who == program ]] && exe=$build/ui/quadrangler || exe=$build/bench/bare_window
+    [[ $who == program ]] && exe=$build/bin/quadrangler || exe=$build/bench/bare_window
     read -r t m < <("$build/bench/map_watcher" "$settle_ms" "$exe")
     ms[$who]+="$t"$'\n'
     kib[$who]+="$m"$'\n'

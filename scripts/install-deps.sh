@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need,
-# only those that are missing. Usage: install-deps.sh [build|run|test]...
+# Installs the Debian packages a group of tasks needs, only those missing.
+# Usage: install-deps.sh [run|test]...
+#   run   build and run the program (headless runs drive it on Xvfb)
+#   test  everything the test command uses, the Windows cross-build included
 set -euo pipefail
 
-build=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev libxcb1-dev)
-run=(fonts-comic-neue fonts-liberation2 xvfb xdotool xclip x11-utils imagemagick)
-test=("${run[@]}" binutils-mingw-w64-x86-64 appstream desktop-file-utils dpkg-dev file
-  clang clang-tidy libclang-rt-14-dev)
+run=(cmake ninja-build g++ qt6-base-dev fonts-comic-neue fonts-liberation2
+  xvfb xdotool xclip x11-utils imagemagick)
+test=("${run[@]}" make libgtest-dev googletest libbenchmark-dev libxcb1-dev
+  openbox appstream desktop-file-utils dpkg-dev file clang clang-tidy libclang-rt-14-dev)
 
 wanted=()
-for group in "${@:-build}"; do
+for group in "${@:-run}"; do
   case "$group" in
-    build) wanted+=("${build[@]}") ;;
-    run) wanted+=("${build[@]}" "${run[@]}") ;;
-    test) wanted+=("${build[@]}" "${test[@]}") ;;
+    run) wanted+=("${run[@]}") ;;
+    test) wanted+=("${test[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
@@ -29,4 +30,5 @@ sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null

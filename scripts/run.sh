@@ -6,15 +6,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh run
-cmake --preset default >/dev/null
-cmake --build --preset default --target quadrangler
-program=build/default/ui/quadrangler
+cmake --preset program >/dev/null
+cmake --build --preset program
+program=build/program/bin/quadrangler
 
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   exec "$program"
 fi
 
-shots=build/default/screenshots
+shots=build/program/screenshots
 mkdir -p "$shots"
 source tests/e2e/driver.sh
 E2E_PROGRAM=$(realpath "$program")

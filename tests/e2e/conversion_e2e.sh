@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# End-to-end: the real program in Xvfb with no window manager, driven with
-# xdotool and read back with xclip. Usage: conversion_e2e.sh PROGRAM
+# End-to-end: the real program in Xvfb, on a bare server or under openbox,
+# driven with xdotool and read back with xclip.
+# Usage: conversion_e2e.sh PROGRAM bare|openbox
 set -uo pipefail
 here=$(dirname "$0")
 # shellcheck source=driver.sh
 source "$here/driver.sh"
 E2E_PROGRAM=$(realpath "$1")
+mode=${2:-bare}
 GRIDREF="Grid Reference Conversion"
 shots=$(mktemp -d)
 trap 'e2e_kill; e2e_stop_display; rm -rf "$shots"' EXIT
@@ -73,18 +75,55 @@ cancel_ends_with_status_0() {
   e2e_wait_exit
 }
 
+escape_ends_with_status_0() {
+  start_program || return 1
+  e2e_key Escape
+  e2e_wait_exit
+}
+
+both_windows_are_centred() {
+  e2e_launch
+  local splash
+  splash=$(e2e_splash_window) || return 1
+  e2e_check_centred "$splash" "the title window" || return 1
+  e2e_key Return
+  e2e_check_centred "$(e2e_window "$GRIDREF")" "the conversion window"
+}
+
+# Keys without a character and clicks off the frame's own surface leave the
+# title window; Escape dismisses it without ending the run.
+splash_ignores_all_but_keys_and_frame_clicks() {
+  e2e_launch
+  local splash
+  splash=$(e2e_splash_window) || return 1
+  e2e_wait_focus "$(xdotool getwindowname "$splash")" || return 1
+  e2e_key shift; e2e_key Left; e2e_key F5
+  e2e_click_in "$splash" imgLogo; e2e_click_in "$splash" lblTitle1
+  sleep 0.3
+  e2e_no_window "$GRIDREF" || { e2e_fail "dismissed by a key or click that does not count"; return 1; }
+  e2e_click_in "$splash" Frame1
+  e2e_window "$GRIDREF" >/dev/null || return 1
+  e2e_kill
+  e2e_launch
+  e2e_splash_window >/dev/null || return 1
+  e2e_key Escape
+  e2e_window "$GRIDREF" >/dev/null
+}
+
 e2e_start_display || exit 1
+if [[ $mode == openbox ]]; then e2e_start_wm || exit 1; fi
 passed=0 failed=0
 for scenario in converts_and_copies refused_entry_then_retry_and_type_at_once \
-  click_leaving_a_refused_field_is_dropped alt_x_ends_with_status_0 cancel_ends_with_status_0; do
+  click_leaving_a_refused_field_is_dropped alt_x_ends_with_status_0 cancel_ends_with_status_0 \
+  escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks; do
   if "$scenario"; then
     passed=$((passed + 1)); echo "PASS: $scenario"
   else
     failed=$((failed + 1)); echo "FAIL: $scenario"
-    import -window root "$PWD/$scenario.failed.png" 2>/dev/null &&
-      echo "  screen at the failure: $PWD/$scenario.failed.png"
+    import -window root "$PWD/$mode.$scenario.failed.png" 2>/dev/null &&
+      echo "  screen at the failure: $PWD/$mode.$scenario.failed.png"
   fi
   e2e_kill
 done
-echo "$passed passed, $failed failed"
+echo "$mode: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

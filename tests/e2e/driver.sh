@@ -5,6 +5,7 @@
 E2E_PROGRAM=${E2E_PROGRAM:-}
 E2E_PID=
 E2E_XVFB_PID=
+E2E_WM_PID=
 E2E_TIMEOUT=${E2E_TIMEOUT:-20}
 
 # Control centres, in pixels from the client area's corner (twips / 15).
@@ -32,10 +33,46 @@ e2e_start_display() {
   e2e_fail "Xvfb did not start on $DISPLAY"
 }
 
+# Starts openbox on the display and waits until it has taken the root
+# window, so that the program is framed and activated from its first map.
+e2e_start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  E2E_WM_PID=$!
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  e2e_fail "openbox did not take the display"
+}
+
 e2e_stop_display() {
+  [[ -n "$E2E_WM_PID" ]] && kill "$E2E_WM_PID" 2>/dev/null && wait "$E2E_WM_PID" 2>/dev/null
   [[ -n "$E2E_XVFB_PID" ]] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
-  E2E_XVFB_PID=
+  E2E_WM_PID= E2E_XVFB_PID=
   return 0
+}
+
+# Prints "dx dy": how far the whole window, frame included, lies from the
+# centre of the screen. xwininfo's absolute position is the client's; the
+# frame comes from _NET_FRAME_EXTENTS (left, right, top, bottom).
+e2e_offcentre() {
+  local info x y w h l=0 r=0 t=0 b=0 extents sw sh
+  info=$(xwininfo -id "$1") || return 1
+  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+  w=$(awk '/Width:/ {print $NF}' <<<"$info")
+  h=$(awk '/Height:/ {print $NF}' <<<"$info")
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+  [[ -n "$extents" ]] && read -r l r t b <<<"$extents"
+  read -r sw sh < <(xdpyinfo | awk '/dimensions:/ {split($2, a, "x"); print a[1], a[2]}')
+  echo $(((2 * (x - l) + w + l + r - sw) / 2)) $(((2 * (y - t) + h + t + b - sh) / 2))
+}
+
+# Fails unless the whole framed window is centred to within a pixel.
+e2e_check_centred() {
+  local dx dy
+  read -r dx dy < <(e2e_offcentre "$1") || return 1
+  ((dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1)) || e2e_fail "$2 is off centre by $dx, $dy"
 }
 
 e2e_launch() {
@@ -69,14 +106,19 @@ e2e_no_window() { ! xdotool search --onlyvisible --name "$(e2e_title_pattern "$1
 e2e_type() { xdotool type --delay 20 -- "$1"; sleep 0.1; }
 e2e_key() { xdotool key --delay 20 "$@"; sleep 0.15; }
 
-# Clicks a control of the window with this title, by its name.
-e2e_click() {
-  local window control=${E2E_CONTROL[$2]}
-  window=$(e2e_window "$1") || return 1
+# Clicks a control, by its name, of the window with this id.
+e2e_click_in() {
   # shellcheck disable=SC2086
-  xdotool mousemove --window "$window" $control click 1
+  xdotool mousemove --window "$1" ${E2E_CONTROL[$2]} click 1
   sleep 0.2
   xdotool mousemove 1000 740 # off the window: no hover effects in screenshots
+}
+
+# Clicks a control of the window with this title, by its name.
+e2e_click() {
+  local window
+  window=$(e2e_window "$1") || return 1
+  e2e_click_in "$window" "$2"
 }
 
 e2e_set_clipboard() {
@@ -111,12 +153,12 @@ e2e_kill() {
   return 0
 }
 
-# The splash window has no caption: Qt names it after the application in
-# _NET_WM_NAME only, which xdotool's search does not read.
+# The splash window has no caption: it is named after the program in
+# _NET_WM_NAME only, which xdotool's search does not read; found by the pid.
 e2e_splash_window() {
   local deadline=$((SECONDS + E2E_TIMEOUT)) id
   while ((SECONDS < deadline)); do
-    for id in $(xdotool search --onlyvisible --classname '^quadrangler$' 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null); do
       [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == Quadrangler ]] && { echo "$id"; return 0; }
     done
     sleep 0.05
