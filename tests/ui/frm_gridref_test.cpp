@@ -1,7 +1,7 @@
 // The conversion window driven by keys and clicks on the offscreen platform.
-#include "ui/entry_line_edit.h"
-#include "ui/frm_gridref.h"
-#include "ui/program_end.h"
+#include "ui/qt/entry_line_edit.h"
+#include "ui/qt/frm_gridref.h"
+#include "ui/qt/program_end.h"
 
 #include "box_answerer.h"
 #include "user_script.h"

@@ -1,7 +1,7 @@
 // The splash window: what dismisses it, what does not, and the hand-over.
-#include "ui/frm_gridref.h"
-#include "ui/frm_splash.h"
-#include "ui/program_end.h"
+#include "ui/qt/frm_gridref.h"
+#include "ui/qt/frm_splash.h"
+#include "ui/qt/program_end.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -2,10 +2,10 @@
 // window, checking after every event what must always hold. Replay a run
 // with SOAK_SEED (and SOAK_EVENTS) as printed; SOAK_SEED=random for a new walk.
 #include "core/grid_reference.h"
-#include "ui/entry_line_edit.h"
-#include "ui/frm_gridref.h"
-#include "ui/frm_splash.h"
-#include "ui/program_end.h"
+#include "ui/qt/entry_line_edit.h"
+#include "ui/qt/frm_gridref.h"
+#include "ui/qt/frm_splash.h"
+#include "ui/qt/program_end.h"
 
 #include "box_answerer.h"
 #include "properties.h"

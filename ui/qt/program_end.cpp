@@ -1,4 +1,4 @@
-#include "ui/program_end.h"
+#include "ui/qt/program_end.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -7,7 +7,6 @@
 
 namespace ui {
 namespace {
-bool ending = false;
 
 // Guarded: hiding or deleting one window may take others with it.
 QList<QPointer<QWidget>> TopLevelWindows() {
@@ -18,13 +17,7 @@ QList<QPointer<QWidget>> TopLevelWindows() {
 }
 } // namespace
 
-bool ProgramEnding() {
-  return ending;
-}
-
-void EndProgram() {
-  if (ending) return;
-  ending = true;
+void CloseAllWindows() {
   for (const QPointer<QWidget>& window : TopLevelWindows())
     if (window) window->hide();
   // exit() with no loop running would leave a quit pending for the next one.
@@ -34,10 +27,6 @@ void EndProgram() {
 void DeleteAllWindows() {
   for (const QPointer<QWidget>& window : TopLevelWindows())
     delete window.data();
-}
-
-void ResetProgramEnd() {
-  ending = false;
 }
 
 } // namespace ui

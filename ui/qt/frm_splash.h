@@ -5,7 +5,6 @@
 #include <QDialog>
 
 class QFrame;
-class QLabel;
 
 namespace ui {
 
@@ -30,12 +29,6 @@ private:
   void Dismiss();
 
   QFrame* Frame1 = nullptr;
-  QLabel* imgLogo = nullptr;
-  QLabel* lblCopyright = nullptr;
-  QLabel* lblCompany = nullptr;
-  QLabel* lblProgVersion = nullptr;
-  QLabel* lblTitle2 = nullptr;
-  QLabel* lblTitle1 = nullptr;
   bool framePressed_ = false;
   bool dismissed_ = false;
 };

@@ -1,8 +1,7 @@
-#include "ui/frm_splash.h"
+#include "ui/qt/frm_splash.h"
 
-#include "ui/frm_gridref.h"
-#include "ui/twips.h"
-#include "ui/window_support.h"
+#include "ui/qt/frm_gridref.h"
+#include "ui/qt/window_support.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -11,58 +10,43 @@
 #include <QMouseEvent>
 
 namespace ui {
-namespace {
-
-QLabel* Label(QWidget* frame, const char* name, const QString& text, QRect twips, const QFont& font,
-              bool sizesItself) {
-  auto* label = new QLabel(text, frame);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setFont(font);
-  label->setGeometry(twips);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  FillBackground(*label, frame->palette().color(QPalette::Button));
-  if (sizesItself) label->adjustSize(); // keeps left and top
-  return label;
-}
-
-} // namespace
 
 frmSplash::frmSplash(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint) { // a border, no title bar
-  setObjectName(QStringLiteral("frmSplash"));
+  const WindowLayout& layout = kSplashLayout;
+  setObjectName(
+      QString::fromLatin1(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
   setWindowTitle(QString());
   setWindowIcon(ApplicationIcon());
   setAttribute(Qt::WA_DeleteOnClose);
   FillBackground(*this, palette().color(QPalette::Button));
-  setFixedSize(FromTwips(0, 0, 7380, 4245).size());
+  setFixedSize(ClientSize(layout));
 
-  Frame1 = new QFrame(this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  Frame1->setGeometry(FromTwips(120, 120, 7080, 4050));
-  FillBackground(*Frame1, QApplication::palette("QMenu").color(QPalette::Window));
-  Frame1->installEventFilter(this);
-
-  // In the window's own order: each later control lies in front.
-  imgLogo = new QLabel(Frame1);
-  imgLogo->setObjectName(QStringLiteral("imgLogo"));
-  imgLogo->setGeometry(FromTwips(360, 795, 1815, 2385));
-  imgLogo->setPixmap(QPixmap(QStringLiteral(":/icons/logo.png")));
-  imgLogo->setScaledContents(true);
-  lblCopyright = Label(Frame1, "lblCopyright", QStringLiteral("Copyright \u00A9 2026"),
-                       FromTwips(4560, 3060, 2415, 255), Arial(8.25, false), false);
-  lblCompany = Label(Frame1, "lblCompany", QStringLiteral("by the Quadrangler developers"),
-                     FromTwips(4560, 3270, 2415, 255), Arial(8.25, false), false);
-  lblProgVersion = Label(Frame1, "lblProgVersion", QStringLiteral("Version 1.05"),
-                         FromTwips(5445, 2700, 1410, 285), Arial(12, true), true);
-  lblProgVersion->setAlignment(Qt::AlignRight | Qt::AlignTop);
-  lblTitle2 = Label(Frame1, "lblTitle2", QStringLiteral("Quadrangler"),
-                    FromTwips(2520, 1140, 3030, 765), Arial(32.25, true), true);
-  lblTitle1 = Label(Frame1, "lblTitle1", QStringLiteral("3 x 3-Minute"),
-                    FromTwips(1920, 720, 4875, 435), Arial(18, true), true);
-  // A click on the picture or a label is not a click on the frame.
-  for (QLabel* child : {imgLogo, lblCopyright, lblCompany, lblProgVersion, lblTitle2, lblTitle1})
-    child->installEventFilter(this);
+  // The frame first, then its controls in the window's own order: each
+  // later control lies in front.
+  for (const ControlLayout& control : layout.controls) {
+    if (control.kind == ControlKind::Frame) {
+      Frame1 = new QFrame(this);
+      Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+      ApplyLayout(*Frame1, control);
+      Frame1->installEventFilter(this);
+      continue;
+    }
+    auto* label = new QLabel(Frame1);
+    ApplyLayout(*label, control);
+    if (control.kind == ControlKind::Image) {
+      label->setPixmap(QPixmap(QStringLiteral(":/icons/logo.png")));
+      label->setScaledContents(true); // stretched to its box
+    } else {
+      label->setText(QString::fromUtf8(control.caption.data(),
+                                       static_cast<qsizetype>(control.caption.size())));
+      label->setAlignment((control.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) |
+                          Qt::AlignTop);
+      if (control.sizesItself) label->adjustSize(); // keeps left and top
+    }
+    // A click on the picture or a label is not a click on the frame.
+    label->installEventFilter(this);
+  }
 
   CentreOnScreen(*this);
   RecentreOnceFramed(*this);

@@ -1,8 +1,8 @@
 // Opens the splash window and runs the event loop; everything after that
 // happens in the windows' handlers. The run ends when the last window closes.
-#include "ui/frm_splash.h"
-#include "ui/program_end.h"
-#include "ui/window_support.h"
+#include "ui/qt/frm_splash.h"
+#include "ui/qt/program_end.h"
+#include "ui/qt/window_support.h"
 
 #include <QApplication>
 

@@ -1,11 +1,59 @@
-#include "ui/window_support.h"
+#include "ui/qt/window_support.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
 namespace ui {
+
+QRect PixelRect(const ControlLayout& c) {
+  return {TwipsToPixels(c.left, kLayoutDpi), TwipsToPixels(c.top, kLayoutDpi),
+          TwipsToPixels(c.width, kLayoutDpi), TwipsToPixels(c.height, kLayoutDpi)};
+}
+
+QSize ClientSize(const WindowLayout& window) {
+  return {TwipsToPixels(window.clientWidth, kLayoutDpi),
+          TwipsToPixels(window.clientHeight, kLayoutDpi)};
+}
+
+QFont FontOf(const FontSpec& spec) {
+  QFont font;
+  if (spec.IsDefault()) return font;
+  QStringList faces;
+  for (std::string_view face : spec.faces)
+    if (!face.empty()) faces << QString::fromUtf8(face.data(), static_cast<qsizetype>(face.size()));
+  font.setFamilies(faces);
+  font.setPointSizeF(static_cast<qreal>(spec.points));
+  font.setBold(spec.bold);
+  return font;
+}
+
+void ApplyLayout(QWidget& widget, const ControlLayout& control) {
+  widget.setObjectName(
+      QString::fromLatin1(control.name.data(), static_cast<qsizetype>(control.name.size())));
+  widget.setGeometry(PixelRect(control));
+  if (!control.font.IsDefault()) widget.setFont(FontOf(control.font));
+  if (!control.accessibleName.empty())
+    widget.setAccessibleName(QString::fromUtf8(
+        control.accessibleName.data(), static_cast<qsizetype>(control.accessibleName.size())));
+  const Colour& bg = control.background;
+  switch (bg.kind) {
+  case Colour::Kind::Rgb:
+    FillBackground(widget, QColor(bg.red, bg.green, bg.blue));
+    break;
+  case Colour::Kind::ButtonFace:
+    FillBackground(widget, widget.palette().color(QPalette::Button));
+    break;
+  case Colour::Kind::MenuBackground:
+    FillBackground(widget, QApplication::palette("QMenu").color(QPalette::Window));
+    break;
+  case Colour::Kind::Default:
+  case Colour::Kind::Transparent:
+    break;
+  }
+}
 
 void CentreOnScreen(QWidget& window) {
   const QRect screen = window.screen()->geometry();
@@ -58,18 +106,6 @@ void FillBackground(QWidget& widget, const QColor& colour) {
   palette.setColor(QPalette::Window, colour);
   widget.setPalette(palette);
   widget.setAutoFillBackground(true);
-}
-
-QFont FontOf(const QStringList& faces, qreal points, bool bold) {
-  QFont font;
-  font.setFamilies(faces);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
-
-QFont Arial(qreal points, bool bold) {
-  return FontOf({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}, points, bold);
 }
 
 QIcon ApplicationIcon() {

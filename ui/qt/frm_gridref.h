@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/entry_checks.h"
+#include "ui/shared/conversion_window.h"
 
 #include <QDialog>
 
@@ -14,7 +15,7 @@ class QPushButton;
 namespace ui {
 
 class EntryLineEdit;
-class WindowEntryCheckHost;
+class QtConversionWindowHost;
 
 // Control names follow the program's conventions (kind prefix, mixed case).
 // NOLINTNEXTLINE(readability-identifier-naming)
@@ -46,7 +47,6 @@ protected:
 private:
   void BuildControls();
   void OnFieldLostFocus(gridref::EntryField field, Qt::FocusReason reason);
-  void RunCheck(gridref::EntryField field);
 
   QLabel* lblHeader = nullptr;
   QLabel* lblDegSouth = nullptr;
@@ -62,9 +62,10 @@ private:
   QPushButton* cmdExit = nullptr;
   QPushButton* CmdClipboard = nullptr;
 
-  std::unique_ptr<WindowEntryCheckHost> host_;
-  bool checkRunning_ = false;
+  std::unique_ptr<QtConversionWindowHost> host_;
+  ConversionWindow behaviour_;
   bool swallowPress_ = false;
+  bool lastLeaveRefused_ = false;
 };
 
 } // namespace ui

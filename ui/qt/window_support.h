@@ -1,14 +1,28 @@
-// What both windows share: centring on the screen, activation where no
-// window manager does it, fonts by face with local stand-ins, the icon.
+// What both Qt windows share: rendering the layout tables, centring on the
+// screen, activation where no window manager does it, the icon.
 #pragma once
+
+#include "ui/shared/layouts.h"
 
 #include <QFont>
 #include <QIcon>
-#include <QStringList>
+#include <QRect>
 
 class QWidget;
 
 namespace ui {
+
+// Twips at 96 dpi; Qt's own high-DPI scaling keeps the proportions on
+// denser screens.
+inline constexpr int kLayoutDpi = 96;
+QRect PixelRect(const ControlLayout& control);
+QSize ClientSize(const WindowLayout& window);
+
+// The face and its stand-ins; the platform's dialog font for none.
+QFont FontOf(const FontSpec& spec);
+
+// Applies the control's name, geometry, font and background.
+void ApplyLayout(QWidget& widget, const ControlLayout& control);
 
 // Centres the window by its outer size, halving in single precision; not
 // clamped, so a window larger than the screen gets a negative left or top.
@@ -24,11 +38,6 @@ void ActivateWhenShown(QWidget& window);
 
 // An opaque background of this colour.
 void FillBackground(QWidget& widget, const QColor& colour);
-
-QFont FontOf(const QStringList& faces, qreal points, bool bold);
-
-// Arial, with its metric-compatible stand-in.
-QFont Arial(qreal points, bool bold);
 
 QIcon ApplicationIcon();
 

@@ -1,0 +1,69 @@
+// The conversion window's behaviour that no toolkit owns: the guarded entry
+// check, Convert, Copy and the end of the run. Each frontend renders the
+// window and drives this from its own events, lending the host operations.
+#pragma once
+
+#include "core/entry_checks.h"
+
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// What the behaviour needs of the window on a toolkit.
+class ConversionWindowHost {
+public:
+  virtual ~ConversionWindowHost() = default;
+  virtual std::string FieldText(gridref::EntryField field) = 0;
+  virtual void SetFieldText(gridref::EntryField field, std::string_view text) = 0;
+  // Also makes the window active again, so that typing goes to the field.
+  virtual void FocusField(gridref::EntryField field) = 0;
+  virtual void Beep() = 0;
+  virtual gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt,
+                                                 std::string_view title) = 0;
+  virtual std::string GridReferenceShown() = 0;
+  virtual void ShowGridReference(std::string_view text) = 0;
+  // Clears the clipboard, then puts the text on it as plain text.
+  virtual void PutOnClipboard(std::string_view text) = 0;
+  virtual std::string DecimalSeparator() = 0;
+  // Hides every window and leaves the event loop with status 0; may return.
+  virtual void CloseAllWindows() = 0;
+};
+
+// The end of the run is decided once per process: afterwards no handler of
+// the program does anything, whichever window or event calls it.
+bool ProgramEnding();
+void ResetProgramEnd(); // for a fresh window in the same process (tests)
+
+class ConversionWindow final : private gridref::EntryCheckHost {
+public:
+  explicit ConversionWindow(ConversionWindowHost& host) : host_(host) {}
+
+  // The user left an entry field: checks it. Focus moves caused by a check
+  // itself (its box, the focus given back after Retry) check nothing, or two
+  // refused fields would hand the focus and a box back and forth forever.
+  // True when the value was refused: the click that left the field must not
+  // take effect.
+  bool FieldLeft(gridref::EntryField field);
+
+  void Convert();
+  void Copy();
+  void Exit();
+
+  bool CheckRunning() const { return checkRunning_; }
+  int BoxesShown() const { return boxesShown_; }
+
+private:
+  std::string ReadText(gridref::EntryField field) override;
+  void SetText(gridref::EntryField field, std::string_view text) override;
+  void GiveFocus(gridref::EntryField field) override;
+  void Beep() override;
+  gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override;
+  void EndProgram() override;
+
+  ConversionWindowHost& host_;
+  bool checkRunning_ = false;
+  int boxesShown_ = 0;
+};
+
+} // namespace ui

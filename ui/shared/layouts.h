@@ -1,0 +1,83 @@
+// The two windows as data, in twips: what each frontend renders. Names,
+// captions and geometry are the windows' own; only the fonts' stand-in faces
+// (for platforms that lack the designed face) are additions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace ui {
+
+enum class ControlKind { Label, TextBox, Button, Frame, Image };
+
+struct Colour {
+  enum class Kind { Default, Rgb, ButtonFace, MenuBackground, Transparent };
+  Kind kind = Kind::Default;
+  std::uint8_t red = 0, green = 0, blue = 0;
+};
+
+inline constexpr Colour Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  return {Colour::Kind::Rgb, r, g, b};
+}
+inline constexpr Colour kDefaultColour{};
+inline constexpr Colour kTransparent{Colour::Kind::Transparent};
+inline constexpr Colour kButtonFace{Colour::Kind::ButtonFace};
+inline constexpr Colour kMenuBackground{Colour::Kind::MenuBackground};
+
+// The designed face first, then stand-ins; no face: the window's default font.
+struct FontSpec {
+  std::array<std::string_view, 4> faces{};
+  float points = 0;
+  bool bold = false;
+  constexpr bool IsDefault() const { return faces[0].empty(); }
+};
+
+enum class Align { Left, Centre, Right };
+
+inline constexpr int kNoTabIndex = -1;
+
+struct ControlLayout {
+  ControlKind kind = ControlKind::Label;
+  std::string_view name{};
+  std::string_view caption{}; // UTF-8; '&' marks an access key on buttons
+  int left = 0, top = 0, width = 0, height = 0;
+  int tabIndex = kNoTabIndex;
+  FontSpec font{};
+  Colour background{};
+  Align align = Align::Left;
+  std::string_view parent{}; // empty: the window itself
+  bool sizesItself = false;
+  bool isDefault = false; // pressed by Enter
+  bool isCancel = false;  // pressed by Escape
+  std::string_view accessibleName{};
+};
+
+enum class Border { Resizable, FixedDialogNoTitle };
+
+struct WindowLayout {
+  std::string_view name;
+  std::string_view caption;
+  int clientWidth, clientHeight;
+  Colour background;
+  Border border;
+  std::span<const ControlLayout> controls; // in creation order
+};
+
+inline constexpr int kTwipsPerInch = 1440;
+
+// Twips to pixels at a dots-per-inch value, rounded to nearest.
+constexpr int TwipsToPixels(int twips, int dpi) {
+  const long scaled = static_cast<long>(twips) * dpi;
+  return static_cast<int>((scaled + (scaled >= 0 ? kTwipsPerInch / 2 : -kTwipsPerInch / 2)) /
+                          kTwipsPerInch);
+}
+
+extern const WindowLayout kGridrefLayout;
+extern const WindowLayout kSplashLayout;
+
+// The control of this name; the program's own tables always hold it.
+const ControlLayout& ControlNamed(const WindowLayout& window, std::string_view name);
+
+} // namespace ui
