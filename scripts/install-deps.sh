@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a group of tasks needs, only those missing.
-# Usage: install-deps.sh [run|test]...
-#   run   build and run the program (headless runs drive it on Xvfb)
-#   test  everything the test command uses, the Windows cross-build included
+# Usage: install-deps.sh [run|windows|test]...
+#   run      build and run the program (headless runs drive it on Xvfb)
+#   windows  cross-build the Windows program and its installer
+#   test     everything the test command uses, the Windows programs included
 set -euo pipefail
 
 run=(cmake ninja-build g++ qt6-base-dev fonts-comic-neue fonts-liberation2
   xvfb xdotool xclip x11-utils imagemagick)
-test=("${run[@]}" make libgtest-dev googletest libbenchmark-dev libxcb1-dev
-  openbox appstream desktop-file-utils dpkg-dev file clang clang-tidy libclang-rt-14-dev)
+windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 nsis)
+test=("${run[@]}" "${windows[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox
+  wine64 unzip appstream desktop-file-utils dpkg-dev file clang clang-tidy libclang-rt-14-dev)
 
 wanted=()
 for group in "${@:-run}"; do
   case "$group" in
     run) wanted+=("${run[@]}") ;;
+    windows) wanted+=("${windows[@]}") ;;
     test) wanted+=("${test[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac

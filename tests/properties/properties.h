@@ -20,7 +20,6 @@ namespace gridref::testing {
 // The leading number read another way: the grammar's longest prefix found
 // with the string searches, converted by the C library in the "C" locale.
 inline double IndependentNumericValue(std::string_view text) {
-  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   static constexpr const char* kDigits = "0123456789";
   const std::string s(text);
   const std::size_t start = s.find_first_not_of(" \t");
@@ -35,7 +34,13 @@ inline double IndependentNumericValue(std::string_view text) {
   }
   if (intEnd == at && fractionDigits == 0) return 0.0;
   const std::string number = s.substr(start, end - start);
+#ifdef __MINGW32__
+  // MinGW's own correctly rounded strtod; the process keeps the "C" locale.
+  return __mingw_strtod(number.c_str(), nullptr);
+#else
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   return strtod_l(number.c_str(), nullptr, cLocale);
+#endif
 }
 
 inline std::string NumericValueError(std::string_view text) {

@@ -1,0 +1,367 @@
+#include "ui/win32/frm_gridref.h"
+
+#include <cwctype>
+#include <memory>
+
+namespace ui::win32 {
+namespace {
+
+using gridref::EntryField;
+
+constexpr wchar_t kClassName[] = L"QuadranglerGridref";
+constexpr int kFirstControlId = 100;
+// Posted after a refused check: the press that left the field is undone.
+constexpr UINT kReleasePress = WM_APP + 1;
+
+std::unique_ptr<frmGridref> theWindow;
+
+int ControlId(const ControlLayout& control, std::size_t index) {
+  return control.isCancel ? IDCANCEL : kFirstControlId + static_cast<int>(index);
+}
+
+[[noreturn]] void ReportAndEnd(const wchar_t* what) {
+  // No handler traps errors: the failure is reported and the run ends.
+  MessageBoxW(nullptr, what, L"Grid Reference Conversion", MB_OK | MB_ICONERROR);
+  ExitProcess(1);
+}
+
+} // namespace
+
+frmGridref* frmGridref::Open() {
+  theWindow.reset(new frmGridref);
+  theWindow->Create();
+  return theWindow.get();
+}
+
+frmGridref* frmGridref::Current() {
+  return theWindow.get();
+}
+
+void frmGridref::Create() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  static const ATOM registered = [instance] {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = &frmGridref::Procedure;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    cls.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+    cls.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    cls.lpszClassName = kClassName;
+    return RegisterClassExW(&cls);
+  }();
+  (void)registered;
+
+  const WindowLayout& layout = kGridrefLayout;
+  windowBrush_ = CreateSolidBrush(ColourOf(layout.background, GetSysColor(COLOR_WINDOW)));
+  bandBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "lblGridRef").background, 0));
+  constexpr DWORD style = WS_OVERLAPPEDWINDOW;
+  hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), style, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                          this);
+  if (!hwnd_) ReportAndEnd(L"The conversion window could not be created.");
+  const UINT dpi = GetDpiForWindow(hwnd_);
+  const SIZE outer = OuterSize(layout, style, 0, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+
+  // Created in tab order: IsDialogMessageW tabs in the order of creation.
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlLayout& row = layout.controls[i];
+    const wchar_t* cls = L"STATIC";
+    DWORD controlStyle = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (row.kind) {
+    case ControlKind::Label:
+      controlStyle |=
+          SS_NOPREFIX | SS_CENTERIMAGE | (row.align == Align::Centre ? SS_CENTER : SS_LEFT);
+      break;
+    case ControlKind::TextBox:
+      cls = L"EDIT";
+      controlStyle |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Button:
+      cls = L"BUTTON";
+      controlStyle |= WS_TABSTOP | (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      break;
+    case ControlKind::Frame:
+    case ControlKind::Image:
+      break;
+    }
+    controls_[i].layout = &row;
+    controls_[i].hwnd = CreateWindowExW(
+        exStyle, cls, Wide(row.caption).c_str(), controlStyle, 0, 0, 0, 0, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row, i))), instance, nullptr);
+    if (!controls_[i].hwnd) ReportAndEnd(L"A control could not be created.");
+    // Unlimited length, as far as the system allows.
+    if (row.kind == ControlKind::TextBox) SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
+  }
+  Layout(dpi);
+  Form_Load();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(Field(EntryField::txtDegSouth));
+}
+
+void frmGridref::Layout(UINT dpi) {
+  for (RenderedControl& control : controls_)
+    PlaceControl(control, dpi);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HWND frmGridref::Control(std::string_view name) const {
+  for (const RenderedControl& control : controls_)
+    if (control.layout->name == name) return control.hwnd;
+  return nullptr;
+}
+
+HWND frmGridref::Field(EntryField field) const {
+  switch (field) {
+  case EntryField::txtDegSouth:
+    return Control("txtDegSouth");
+  case EntryField::txtMinSouth:
+    return Control("txtMinSouth");
+  case EntryField::txtDegEast:
+    return Control("txtDegEast");
+  case EntryField::txtMinEast:
+    return Control("txtMinEast");
+  }
+  return nullptr;
+}
+
+bool frmGridref::TakeAccessKey(const MSG& message) {
+  if (message.message != WM_SYSCHAR || !hwnd_ ||
+      (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)))
+    return false;
+  const std::string_view caption = ControlNamed(kGridrefLayout, "cmdExit").caption;
+  const std::size_t amp = caption.find('&');
+  if (amp == std::string_view::npos || amp + 1 >= caption.size()) return false;
+  if (std::towlower(static_cast<wint_t>(message.wParam)) !=
+      std::towlower(static_cast<wint_t>(caption[amp + 1])))
+    return false;
+  cmdExit_Click();
+  return true;
+}
+
+void frmGridref::Form_Load() {
+  CentreOnScreen(hwnd_);
+}
+
+void frmGridref::FieldLeft(EntryField field) {
+  // Only a move to another of our controls is the user leaving the field:
+  // not the window losing activation, nor a box taking the focus.
+  const HWND focus = GetFocus();
+  if (!focus || !IsChild(hwnd_, focus)) return;
+  const int boxesBefore = behaviour_.BoxesShown();
+  switch (field) {
+  case EntryField::txtDegSouth:
+    txtDegSouth_LostFocus();
+    break;
+  case EntryField::txtMinSouth:
+    txtMinSouth_LostFocus();
+    break;
+  case EntryField::txtDegEast:
+    txtDegEast_LostFocus();
+    break;
+  case EntryField::txtMinEast:
+    txtMinEast_LostFocus();
+    break;
+  }
+  // The click that left a refused field does not take effect: the button
+  // (or field) under it goes on to capture the mouse and draw itself
+  // pressed once the box is gone; the posted message undoes that before
+  // any further input is read.
+  if (behaviour_.BoxesShown() != boxesBefore && !ProgramEnding())
+    PostMessageW(hwnd_, kReleasePress, 0, 0);
+}
+
+void frmGridref::txtDegSouth_LostFocus() {
+  behaviour_.FieldLeft(EntryField::txtDegSouth);
+}
+void frmGridref::txtMinSouth_LostFocus() {
+  behaviour_.FieldLeft(EntryField::txtMinSouth);
+}
+void frmGridref::txtDegEast_LostFocus() {
+  behaviour_.FieldLeft(EntryField::txtDegEast);
+}
+void frmGridref::txtMinEast_LostFocus() {
+  behaviour_.FieldLeft(EntryField::txtMinEast);
+}
+void frmGridref::cmdConvert_Click() {
+  behaviour_.Convert();
+}
+void frmGridref::CmdClipboard_Click() {
+  behaviour_.Copy();
+}
+void frmGridref::cmdExit_Click() {
+  behaviour_.Exit();
+}
+
+void frmGridref::OnCommand(int id, int code) {
+  if (id == IDCANCEL) { // the Exit button, Escape
+    cmdExit_Click();
+    return;
+  }
+  const auto index = static_cast<std::size_t>(id - kFirstControlId);
+  if (id < kFirstControlId || index >= controls_.size()) return;
+  const std::string_view name = controls_[index].layout->name;
+  if (code == EN_KILLFOCUS) {
+    for (EntryField field : gridref::AllEntryFields)
+      if (Field(field) == controls_[index].hwnd) FieldLeft(field);
+  } else if (code == BN_CLICKED) {
+    if (name == "cmdConvert") cmdConvert_Click();
+    if (name == "CmdClipboard") CmdClipboard_Click();
+  }
+}
+
+LRESULT CALLBACK frmGridref::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<frmGridref*>(create->lpCreateParams)->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<frmGridref*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->OnMessage(message, wParam, lParam)
+              : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_COMMAND:
+    OnCommand(LOWORD(wParam), HIWORD(wParam));
+    return 0;
+  case DM_GETDEFID: // Enter in a field presses Convert
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+      if (controls_[i].layout->isDefault)
+        return MAKELRESULT(ControlId(*controls_[i].layout, i), DC_HASDEFID);
+    return 0;
+  case WM_ERASEBKGND: {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, windowBrush_);
+    return 1;
+  }
+  case WM_CTLCOLORSTATIC: {
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    for (const RenderedControl& control : controls_) {
+      if (control.hwnd != reinterpret_cast<HWND>(lParam)) continue;
+      const Colour& background = control.layout->background;
+      if (background.kind == Colour::Kind::Rgb) {
+        SetBkColor(dc, ColourOf(background, 0));
+        return reinterpret_cast<LRESULT>(bandBrush_);
+      }
+    }
+    SetBkMode(dc, TRANSPARENT); // the window's grey shows through
+    return reinterpret_cast<LRESULT>(windowBrush_);
+  }
+  case WM_ACTIVATE:
+    // A plain window does not keep its focused control over a box or a
+    // switch to another program by itself.
+    if (LOWORD(wParam) == WA_INACTIVE) {
+      const HWND focus = GetFocus();
+      if (focus && IsChild(hwnd_, focus)) focusBeforeDeactivation_ = focus;
+    } else {
+      SetFocus(focusBeforeDeactivation_ ? focusBeforeDeactivation_
+                                        : Field(EntryField::txtDegSouth));
+    }
+    return 0;
+  case kReleasePress:
+    if (const HWND captured = GetCapture(); captured && IsChild(hwnd_, captured)) ReleaseCapture();
+    for (const RenderedControl& control : controls_)
+      if (control.layout->kind == ControlKind::Button)
+        SendMessageW(control.hwnd, BM_SETSTATE, FALSE, 0);
+    return 0;
+  case WM_DPICHANGED: {
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout(HIWORD(wParam));
+    return 0;
+  }
+  case WM_CLOSE: // closing the last window ends the run
+    cmdExit_Click();
+    return 0;
+  case WM_DESTROY:
+    for (RenderedControl& control : controls_)
+      DeleteFont(control);
+    DeleteObject(windowBrush_);
+    DeleteObject(bandBrush_);
+    return 0;
+  default:
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+std::string frmGridref::FieldText(EntryField field) {
+  return Utf8(WindowText(Field(field)));
+}
+
+void frmGridref::SetFieldText(EntryField field, std::string_view text) {
+  SetWindowTextW(Field(field), Wide(text).c_str());
+}
+
+void frmGridref::FocusField(EntryField field) {
+  // The window must be active again after the box, so that typing goes to
+  // the field at once.
+  SetForegroundWindow(hwnd_);
+  SetActiveWindow(hwnd_);
+  SetFocus(Field(field));
+  focusBeforeDeactivation_ = Field(field);
+}
+
+void frmGridref::Beep() {
+  MessageBeep(MB_OK);
+}
+
+gridref::DialogAnswer frmGridref::AskRetryOrCancel(std::string_view prompt,
+                                                   std::string_view title) {
+  // MB_RETRYCANCEL (5), no icon, Retry the default; closing the box
+  // answers IDCANCEL.
+  const int answer =
+      MessageBoxW(hwnd_, Wide(prompt).c_str(), Wide(title).c_str(), MB_RETRYCANCEL | MB_APPLMODAL);
+  return answer == IDRETRY ? gridref::DialogAnswer::Retry : gridref::DialogAnswer::Cancel;
+}
+
+std::string frmGridref::GridReferenceShown() {
+  return Utf8(WindowText(Control("lblGridRef")));
+}
+
+void frmGridref::ShowGridReference(std::string_view text) {
+  SetWindowTextW(Control("lblGridRef"), Wide(text).c_str());
+}
+
+void frmGridref::PutOnClipboard(std::string_view text) {
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd_)); ++attempt)
+    Sleep(10);
+  if (!open) ReportAndEnd(L"The clipboard could not be opened.");
+  EmptyClipboard();
+  const std::wstring wide = Wide(text);
+  const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  void* locked = memory ? GlobalLock(memory) : nullptr;
+  if (!locked) ReportAndEnd(L"No memory for the clipboard.");
+  CopyMemory(locked, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+    GlobalFree(memory);
+    CloseClipboard();
+    ReportAndEnd(L"The text could not be put on the clipboard.");
+  }
+  CloseClipboard();
+}
+
+std::string frmGridref::DecimalSeparator() {
+  wchar_t separator[8] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) <= 1) return ".";
+  return Utf8(separator);
+}
+
+void frmGridref::CloseAllWindows() {
+  ShowWindow(hwnd_, SW_HIDE);
+  PostQuitMessage(0);
+}
+
+} // namespace ui::win32

@@ -1,0 +1,67 @@
+// The conversion window on Win32: standard EDIT, BUTTON and STATIC controls
+// rendered from the layout table, driven through the shared behaviour.
+#pragma once
+
+#include "ui/shared/conversion_window.h"
+#include "ui/win32/win32_support.h"
+
+#include <array>
+
+namespace ui::win32 {
+
+// NOLINTNEXTLINE(readability-identifier-naming)
+class frmGridref final : private ConversionWindowHost {
+public:
+  // Creates, centres and shows the window, with the focus on txtDegSouth.
+  static frmGridref* Open();
+  // The one conversion window of the run, once opened.
+  static frmGridref* Current();
+
+  HWND Handle() const { return hwnd_; }
+
+  // For the message loop, before IsDialogMessageW: Alt+X ends the run at
+  // once, like Escape, without moving the focus (which would check the field
+  // being left).
+  bool TakeAccessKey(const MSG& message);
+
+  // Handlers, named after their control and event.
+  void Form_Load();
+  void txtDegSouth_LostFocus();
+  void txtMinSouth_LostFocus();
+  void txtDegEast_LostFocus();
+  void txtMinEast_LostFocus();
+  void cmdConvert_Click();
+  void CmdClipboard_Click();
+  void cmdExit_Click();
+
+private:
+  frmGridref() : behaviour_(*this) {}
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Create();
+  void Layout(UINT dpi);
+  void OnCommand(int id, int code);
+  void FieldLeft(gridref::EntryField field);
+  HWND Control(std::string_view name) const;
+  HWND Field(gridref::EntryField field) const;
+
+  // ConversionWindowHost
+  std::string FieldText(gridref::EntryField field) override;
+  void SetFieldText(gridref::EntryField field, std::string_view text) override;
+  void FocusField(gridref::EntryField field) override;
+  void Beep() override;
+  gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override;
+  std::string GridReferenceShown() override;
+  void ShowGridReference(std::string_view text) override;
+  void PutOnClipboard(std::string_view text) override;
+  std::string DecimalSeparator() override;
+  void CloseAllWindows() override;
+
+  ConversionWindow behaviour_;
+  HWND hwnd_ = nullptr;
+  std::array<RenderedControl, 13> controls_{};
+  HBRUSH windowBrush_ = nullptr, bandBrush_ = nullptr;
+  HWND focusBeforeDeactivation_ = nullptr;
+};
+
+} // namespace ui::win32

@@ -1,0 +1,194 @@
+#include "ui/win32/frm_splash.h"
+
+#include "ui/win32/frm_gridref.h"
+
+namespace ui::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuadranglerSplash";
+constexpr wchar_t kFrameClassName[] = L"QuadranglerFrame";
+// A border, no caption, no system menu: no title bar.
+constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
+
+// The splash window's instance, per window handle.
+template <typename T> T* Self(HWND hwnd, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(
+        hwnd, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+} // namespace
+
+void frmSplash::Open() {
+  (new frmSplash)->Create();
+}
+
+void frmSplash::Create() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  static const bool registered = [instance] {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    cls.lpfnWndProc = &frmSplash::Procedure;
+    cls.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+    cls.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    cls.lpszClassName = kClassName;
+    RegisterClassExW(&cls);
+    cls.lpfnWndProc = &frmSplash::FrameProcedure;
+    cls.hIcon = cls.hIconSm = nullptr;
+    cls.hbrBackground = nullptr;
+    cls.lpszClassName = kFrameClassName;
+    return RegisterClassExW(&cls) != 0;
+  }();
+  (void)registered;
+
+  const WindowLayout& layout = kSplashLayout;
+  hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), kStyle, 0, 0, 0, 0, nullptr,
+                          nullptr, instance, this);
+  if (!hwnd_) return;
+  frameBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "Frame1").background, 0));
+  labelBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "lblTitle1").background, 0));
+
+  // The frame first, then its controls in the window's own order. The
+  // picture and the labels take their own clicks (SS_NOTIFY): a static
+  // control otherwise lets them through to the frame beneath.
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlLayout& row = layout.controls[i];
+    controls_[i].layout = &row;
+    if (row.kind == ControlKind::Frame) {
+      Frame1 = controls_[i].hwnd = CreateWindowExW(0, kFrameClassName, L"", WS_CHILD | WS_VISIBLE,
+                                                   0, 0, 0, 0, hwnd_, nullptr, instance, this);
+      continue;
+    }
+    DWORD style = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX;
+    if (row.kind == ControlKind::Image)
+      style |= SS_OWNERDRAW;
+    else
+      style |= row.align == Align::Right ? SS_RIGHT : SS_LEFT;
+    controls_[i].hwnd = CreateWindowExW(0, L"STATIC", Wide(row.caption).c_str(), style, 0, 0, 0, 0,
+                                        Frame1, nullptr, instance, nullptr);
+  }
+  Layout(GetDpiForWindow(hwnd_));
+  CentreOnScreen(hwnd_);
+  ShowWindow(hwnd_, SW_SHOW);
+  // Keys come to the window itself: nothing on it takes the focus.
+  SetForegroundWindow(hwnd_);
+  SetFocus(hwnd_);
+}
+
+void frmSplash::Layout(UINT dpi) {
+  const SIZE outer = OuterSize(kSplashLayout, kStyle, 0, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (RenderedControl& control : controls_)
+    PlaceControl(control, dpi);
+}
+
+void frmSplash::Form_KeyPress() {
+  Dismiss();
+}
+
+void frmSplash::Frame1_Click() {
+  Dismiss();
+}
+
+void frmSplash::Dismiss() {
+  if (dismissed_) return;
+  dismissed_ = true;
+  DestroyWindow(hwnd_); // discarded: the window's last message deletes this
+  frmGridref::Open();   // no owner: it outlives this one
+}
+
+LRESULT CALLBACK frmSplash::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  frmSplash* self = Self<frmSplash>(hwnd, message, lParam);
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCCREATE) self->hwnd_ = hwnd;
+  return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT frmSplash::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_CHAR: // exactly the keys that produce a character
+    Form_KeyPress();
+    return 0;
+  case WM_ACTIVATE:
+    if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd_);
+    return 0;
+  case WM_DPICHANGED:
+    Layout(HIWORD(wParam));
+    return 0;
+  case WM_DESTROY:
+    for (RenderedControl& control : controls_)
+      DeleteFont(control);
+    DeleteObject(frameBrush_);
+    DeleteObject(labelBrush_);
+    // Closed by other means than a dismissal, it was the last window.
+    if (!dismissed_) PostQuitMessage(0);
+    return 0;
+  case WM_NCDESTROY: {
+    const HWND hwnd = hwnd_;
+    delete this;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  default:
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK frmSplash::FrameProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  frmSplash* self = Self<frmSplash>(hwnd, message, lParam);
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCCREATE) self->Frame1 = hwnd;
+  return self->OnFrameMessage(message, wParam, lParam);
+}
+
+LRESULT frmSplash::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_ERASEBKGND: {
+    RECT client{};
+    GetClientRect(Frame1, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, frameBrush_);
+    DrawEdge(reinterpret_cast<HDC>(wParam), &client, EDGE_ETCHED, BF_RECT);
+    return 1;
+  }
+  case WM_CTLCOLORSTATIC:
+    SetBkColor(reinterpret_cast<HDC>(wParam), ColourOf(kSplashLayout.controls[2].background, 0));
+    return reinterpret_cast<LRESULT>(labelBrush_);
+  case WM_DRAWITEM: { // the picture, stretched to its box over the frame
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    FillRect(item->hDC, &item->rcItem, frameBrush_);
+    DrawIconEx(item->hDC, 0, 0, ProgramIcon(32), item->rcItem.right - item->rcItem.left,
+               item->rcItem.bottom - item->rcItem.top, 0, nullptr, DI_NORMAL);
+    return TRUE;
+  }
+  case WM_LBUTTONDOWN:
+    // Only the frame's own surface: the picture and the labels take their
+    // own clicks.
+    framePressed_ = true;
+    SetCapture(Frame1);
+    return 0;
+  case WM_LBUTTONUP: {
+    const bool pressed = framePressed_;
+    framePressed_ = false;
+    if (GetCapture() == Frame1) ReleaseCapture();
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    RECT client{};
+    GetClientRect(Frame1, &client);
+    if (pressed && PtInRect(&client, at) &&
+        ChildWindowFromPointEx(Frame1, at, CWP_SKIPINVISIBLE) == Frame1)
+      Frame1_Click();
+    return 0;
+  }
+  case WM_CAPTURECHANGED:
+    framePressed_ = false;
+    return 0;
+  default:
+    return DefWindowProcW(Frame1, message, wParam, lParam);
+  }
+}
+
+} // namespace ui::win32

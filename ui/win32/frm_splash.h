@@ -1,0 +1,39 @@
+// The title window on Win32: a fixed dialog border without a title bar,
+// the frame and its picture and labels. A character (WM_CHAR) or a click on
+// the frame's own surface hands over to the conversion window.
+#pragma once
+
+#include "ui/win32/win32_support.h"
+
+#include <array>
+
+namespace ui::win32 {
+
+// NOLINTNEXTLINE(readability-identifier-naming)
+class frmSplash final {
+public:
+  // Creates, centres and shows the window; it owns itself until dismissed.
+  static void Open();
+
+  void Form_KeyPress();
+  void Frame1_Click();
+
+private:
+  frmSplash() = default;
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK FrameProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Create();
+  void Layout(UINT dpi);
+  void Dismiss();
+
+  HWND hwnd_ = nullptr;
+  HWND Frame1 = nullptr;
+  std::array<RenderedControl, 7> controls_{}; // [0] is the frame
+  HBRUSH frameBrush_ = nullptr, labelBrush_ = nullptr;
+  bool framePressed_ = false;
+  bool dismissed_ = false;
+};
+
+} // namespace ui::win32

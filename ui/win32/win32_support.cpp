@@ -1,0 +1,123 @@
+#include "ui/win32/win32_support.h"
+
+#include <cmath>
+
+namespace ui::win32 {
+
+std::wstring Wide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), n);
+  return out;
+}
+
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+RECT PixelRect(const ControlLayout& c, UINT dpi) {
+  const int d = static_cast<int>(dpi);
+  const int left = TwipsToPixels(c.left, d), top = TwipsToPixels(c.top, d);
+  return {left, top, left + TwipsToPixels(c.width, d), top + TwipsToPixels(c.height, d)};
+}
+
+SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi) {
+  const int d = static_cast<int>(dpi);
+  RECT rect{0, 0, TwipsToPixels(layout.clientWidth, d), TwipsToPixels(layout.clientHeight, d)};
+  AdjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
+  if (spec.IsDefault()) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  LOGFONTW font{};
+  font.lfHeight = -static_cast<LONG>(std::lround(spec.points * static_cast<float>(dpi) / 72.0f));
+  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  const std::wstring face = Wide(spec.faces[0]);
+  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&font);
+}
+
+COLORREF ColourOf(const Colour& colour, COLORREF fallback) {
+  switch (colour.kind) {
+  case Colour::Kind::Rgb:
+    return RGB(colour.red, colour.green, colour.blue);
+  case Colour::Kind::ButtonFace:
+    return GetSysColor(COLOR_BTNFACE);
+  case Colour::Kind::MenuBackground:
+    return GetSysColor(COLOR_MENU);
+  case Colour::Kind::Default:
+  case Colour::Kind::Transparent:
+    break;
+  }
+  return fallback;
+}
+
+void CentreOnScreen(HWND window) {
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  const auto screenWidth = static_cast<float>(GetSystemMetrics(SM_CXSCREEN));
+  const auto screenHeight = static_cast<float>(GetSystemMetrics(SM_CYSCREEN));
+  const float left = (screenWidth - static_cast<float>(outer.right - outer.left)) / 2;
+  const float top = (screenHeight - static_cast<float>(outer.bottom - outer.top)) / 2;
+  SetWindowPos(window, nullptr, static_cast<int>(std::lround(left)),
+               static_cast<int>(std::lround(top)), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HICON ProgramIcon(int size) {
+  // Shared: loaded once, never destroyed.
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                       size, size, LR_SHARED));
+}
+
+void PlaceControl(RenderedControl& control, UINT dpi) {
+  const ControlLayout& layout = *control.layout;
+  RECT rect = PixelRect(layout, dpi);
+  DeleteFont(control);
+  control.font = CreateLayoutFont(layout.font, dpi);
+  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+  if (layout.sizesItself) {
+    // Keeps its left and top, takes the size of its text in its font.
+    const std::wstring text = Wide(layout.caption);
+    HDC dc = GetDC(control.hwnd);
+    const HGDIOBJ old = SelectObject(dc, control.font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control.hwnd, dc);
+    rect.right = rect.left + extent.cx;
+    rect.bottom = rect.top + extent.cy;
+  }
+  SetWindowPos(control.hwnd, nullptr, rect.left, rect.top, rect.right - rect.left,
+               rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DeleteFont(RenderedControl& control) {
+  if (control.font) DeleteObject(control.font);
+  control.font = nullptr;
+}
+
+} // namespace ui::win32

@@ -1,0 +1,54 @@
+// What both Win32 windows share: text conversion, rendering the layout
+// tables at the window's DPI (fonts, colours, rectangles), centring.
+#pragma once
+
+#include "ui/shared/layouts.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace ui::win32 {
+
+std::wstring Wide(std::string_view utf8);
+std::string Utf8(std::wstring_view wide);
+
+std::wstring WindowText(HWND window);
+
+// The control's rectangle in pixels at this DPI.
+RECT PixelRect(const ControlLayout& control, UINT dpi);
+
+// The outer size that holds the layout's client area with this style.
+SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi);
+
+// The designed face at this DPI; the dialog (message) font where none is
+// named. The caller deletes it.
+HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi);
+
+// Solid colour of a layout colour; the window's own where Default.
+COLORREF ColourOf(const Colour& colour, COLORREF fallback);
+
+// Centres the window by its outer size, halving in single precision; not
+// clamped, so a window larger than the screen gets a negative left or top.
+void CentreOnScreen(HWND window);
+
+// The icon picture of this size from the program's icon group.
+HICON ProgramIcon(int size);
+
+// A control made from its row of a layout table, with the font it owns.
+struct RenderedControl {
+  const ControlLayout* layout = nullptr;
+  HWND hwnd = nullptr;
+  HFONT font = nullptr;
+};
+
+// Places the control at this DPI and gives it its font (made anew).
+void PlaceControl(RenderedControl& control, UINT dpi);
+
+void DeleteFont(RenderedControl& control);
+
+} // namespace ui::win32
