@@ -14,6 +14,7 @@ what=${1:-all}
 cache=${QUADRANGLER_FRESH_CACHE:-/var/cache/quadrangler-fresh}
 pristine=$cache/bookworm-minbase.tar
 mkdir -p "$cache/archives/partial"
+rm -rf "$cache/failures" && mkdir -p "$cache/failures"
 
 # The machine's own Debian mirror, as its apt sources name it.
 mirror=$(grep -hsE '^(URIs:|deb )' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
@@ -35,6 +36,8 @@ fi
 
 root=$(mktemp -d /var/tmp/fresh-machine.XXXXXX)
 cleanup() {
+  # The screens at end-to-end failures outlive the machine.
+  find "$root/src/build" -name '*.failed.png' -exec cp -t "$cache/failures" {} + 2>/dev/null
   # Whatever still runs inside (a display server, Wine) holds the mounts.
   local pid
   for pid in /proc/[0-9]*; do
