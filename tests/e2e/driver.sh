@@ -21,17 +21,27 @@ e2e_fail() { echo "  $*" >&2; return 1; }
 # xdotool matches names as regular expressions: "SA Limits?" must be escaped.
 e2e_title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
 
-# Starts Xvfb on a free display, without a window manager.
+# Starts Xvfb on a free display, without a window manager. Xvfb finds the
+# number itself: a display of another server in a chroot or container shares
+# the abstract socket namespace, which no lock file here shows.
 e2e_start_display() {
-  local n=90
-  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+  local numberfile
+  numberfile=$(mktemp)
   # -noreset: the server would reset whenever its last client left, refusing
   # connections for a moment, as between two launches.
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" \
+    >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  e2e_fail "Xvfb did not start on $DISPLAY"
+  for _ in $(seq 100); do
+    if [[ -s $numberfile ]]; then
+      export DISPLAY=":$(head -n 1 "$numberfile")"
+      rm -f "$numberfile"
+      xdpyinfo >/dev/null 2>&1 && return 0
+    fi
+    sleep 0.1
+  done
+  rm -f "$numberfile"
+  e2e_fail "Xvfb did not start"
 }
 
 # Starts openbox on the display and waits until it has taken the root

@@ -8,11 +8,20 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
 
 namespace ui {
 
 frmSplash::frmSplash(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint) { // a border, no title bar
+  // Wayland compositors leave decorations to the client, and Qt's ignore
+  // these flags: a title bar with window buttons would appear, one of them a
+  // way out the window does not have. Frameless there, with its own border.
+  if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    ownBorder_ = true;
+  }
   const WindowLayout& layout = kSplashLayout;
   setObjectName(
       QString::fromLatin1(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
@@ -98,6 +107,13 @@ bool frmSplash::event(QEvent* event) {
     }
   }
   return QDialog::event(event);
+}
+
+void frmSplash::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  if (!ownBorder_) return;
+  QPainter painter(this);
+  qDrawWinPanel(&painter, rect(), palette(), false); // a fixed dialog border
 }
 
 void frmSplash::keyPressEvent(QKeyEvent* event) {

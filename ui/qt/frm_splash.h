@@ -24,6 +24,7 @@ protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
 private:
   void Dismiss();
@@ -31,6 +32,7 @@ private:
   QFrame* Frame1 = nullptr;
   bool framePressed_ = false;
   bool dismissed_ = false;
+  bool ownBorder_ = false; // where the platform draws none (Wayland)
 };
 
 } // namespace ui
