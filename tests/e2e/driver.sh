@@ -119,25 +119,24 @@ e2e_window() {
   e2e_fail "no window titled '$1'"
 }
 
-# Waits until the window holding the keyboard focus has this title.
-e2e_wait_focus() {
-  local deadline=$((SECONDS + E2E_TIMEOUT))
-  while ((SECONDS < deadline)); do
-    [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == "$1" ]] && return 0
+# Runs the command until it succeeds; fails with the message at the time-out.
+e2e_wait_for() {
+  local message=$1 deadline=$((SECONDS + E2E_TIMEOUT))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || { e2e_fail "$message"; return 1; }
     sleep 0.05
   done
-  e2e_fail "focus never reached '$1'"
 }
 
+e2e_focus_titled() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == "$1" ]]; }
+e2e_focus_is() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]; }
+
+# Waits until the window holding the keyboard focus has this title.
+e2e_wait_focus() { e2e_wait_for "focus never reached '$1'" e2e_focus_titled "$1"; }
+
 # Waits until this window holds the keyboard focus.
-e2e_wait_focus_on() {
-  local deadline=$((SECONDS + E2E_TIMEOUT))
-  while ((SECONDS < deadline)); do
-    [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]] && return 0
-    sleep 0.05
-  done
-  e2e_fail "focus never reached window $1"
-}
+e2e_wait_focus_on() { e2e_wait_for "focus never reached window $1" e2e_focus_is "$1"; }
 
 e2e_no_window() { ! xdotool search --onlyvisible --name "$(e2e_title_pattern "$1")" >/dev/null 2>&1; }
 

@@ -158,20 +158,7 @@ void frmGridref::OnFieldLostFocus(EntryField field, Qt::FocusReason reason) {
   // without the user leaving the field.
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
   lastLeaveRefused_ = false;
-  switch (field) {
-  case EntryField::txtDegSouth:
-    txtDegSouth_LostFocus();
-    break;
-  case EntryField::txtMinSouth:
-    txtMinSouth_LostFocus();
-    break;
-  case EntryField::txtDegEast:
-    txtDegEast_LostFocus();
-    break;
-  case EntryField::txtMinEast:
-    txtMinEast_LostFocus();
-    break;
-  }
+  RunLostFocusHandler(*this, field);
   // The click that left a refused field does not take effect: the press
   // that caused this focus change comes next, to one of the filtered
   // controls, and is dropped there, so no button stays down.

@@ -35,6 +35,25 @@ public:
 bool ProgramEnding();
 void ResetProgramEnd(); // for a fresh window in the same process (tests)
 
+// Runs the window's own loss-of-focus handler of the field (the handlers
+// carry the field's name: txtDegSouth_LostFocus, ...).
+template <typename Window> void RunLostFocusHandler(Window& window, gridref::EntryField field) {
+  switch (field) {
+  case gridref::EntryField::txtDegSouth:
+    window.txtDegSouth_LostFocus();
+    break;
+  case gridref::EntryField::txtMinSouth:
+    window.txtMinSouth_LostFocus();
+    break;
+  case gridref::EntryField::txtDegEast:
+    window.txtDegEast_LostFocus();
+    break;
+  case gridref::EntryField::txtMinEast:
+    window.txtMinEast_LostFocus();
+    break;
+  }
+}
+
 class ConversionWindow final : private gridref::EntryCheckHost {
 public:
   explicit ConversionWindow(ConversionWindowHost& host) : host_(host) {}

@@ -153,20 +153,7 @@ void frmGridref::FieldLeft(EntryField field) {
   const HWND focus = GetFocus();
   if (!focus || !IsChild(hwnd_, focus)) return;
   const int boxesBefore = behaviour_.BoxesShown();
-  switch (field) {
-  case EntryField::txtDegSouth:
-    txtDegSouth_LostFocus();
-    break;
-  case EntryField::txtMinSouth:
-    txtMinSouth_LostFocus();
-    break;
-  case EntryField::txtDegEast:
-    txtDegEast_LostFocus();
-    break;
-  case EntryField::txtMinEast:
-    txtMinEast_LostFocus();
-    break;
-  }
+  RunLostFocusHandler(*this, field);
   // The click that left a refused field does not take effect: the button
   // (or field) under it goes on to capture the mouse and draw itself
   // pressed once the box is gone; the posted message undoes that before
