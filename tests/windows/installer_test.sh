@@ -25,8 +25,7 @@ e2e_end_wine_session
 check "the .zip holds the program file alone" \
   '[[ "$(unzip -Z1 "$zip")" == quadrangler.exe ]]'
 
-"${wine[@]}" "$setup" /S
-"$wineserver" -w
+"${wine[@]}" "$setup" /S # returns when the installer has ended
 check "installed into Program Files" '[[ -f "$program" ]]'
 check "a Start-menu shortcut to it" \
   '[[ -f "$shortcut" ]] && grep -aq "Quadrangler.quadrangler.exe" "$shortcut"'
@@ -50,9 +49,12 @@ check "the shortcut starts the program" started
 
 uninstaller=$("${wine[@]}" reg query "$key" /v UninstallString 2>/dev/null |
   sed -n 's/.*REG_SZ *"\(.*\)".*/\1/p' | tr -d '\r')
+# The uninstaller copies itself away and returns at once: wait for its copy.
 "${wine[@]}" "$uninstaller" /S
-"$wineserver" -w
+gone() { [[ ! -e "$program" && ! -e "$shortcut" ]]; }
+e2e_wait_for "the uninstaller did not finish" gone
 check "uninstalled: the program is gone" '[[ ! -e "$program" && ! -e "$(dirname "$program")" ]]'
 check "uninstalled: the shortcut is gone" '[[ ! -e "$shortcut" ]]'
 check "uninstalled: no longer listed" '! "${wine[@]}" reg query "$key" >/dev/null 2>&1'
+"$wineserver" -k 2>/dev/null
 exit $failed
