@@ -4,9 +4,11 @@
 # run command must print the worked example's grid reference and then the
 # README's test command must pass. Needs root. The pristine system is kept
 # as a tarball between runs, and the downloaded packages in a cache beside
-# it, so a rerun saves the downloads but installs everything anew.
+# it, so a rerun saves the downloads but installs everything anew. The
+# screens of end-to-end failures are kept there too (failures/).
 # Usage: check-fresh-machine.sh [run|test|all]   (default: all)
 set -euo pipefail
+{ # read whole before it runs: the tree may change during the long run
 cd "$(dirname "$0")/.."
 what=${1:-all}
 [[ $(id -u) -eq 0 ]] || { echo "check-fresh-machine: needs root (debootstrap, chroot)" >&2; exit 2; }
@@ -90,3 +92,4 @@ if [[ $what == test || $what == all ]]; then
   echo "fresh machine: test command ended with status $status in $((SECONDS - start)) s"
 fi
 exit $status
+}
