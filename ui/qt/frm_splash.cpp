@@ -18,7 +18,7 @@ frmSplash::frmSplash(QWidget* parent)
   // Wayland compositors leave decorations to the client, and Qt's ignore
   // these flags: a title bar with window buttons would appear, one of them a
   // way out the window does not have. Frameless there, with its own border.
-  if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     ownBorder_ = true;
   }
