@@ -12,18 +12,12 @@
 #include <QMessageBox>
 
 namespace ui {
-namespace {
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-} // namespace
-
 std::string QtConversionWindowHost::FieldText(gridref::EntryField field) {
   return window_.FieldWidget(field)->text().toStdString();
 }
 
 void QtConversionWindowHost::SetFieldText(gridref::EntryField field, std::string_view text) {
-  window_.FieldWidget(field)->setText(FromUtf8(text));
+  window_.FieldWidget(field)->setText(QtText(text));
 }
 
 void QtConversionWindowHost::FocusField(gridref::EntryField field) {
@@ -39,7 +33,7 @@ void QtConversionWindowHost::Beep() {
 
 gridref::DialogAnswer QtConversionWindowHost::AskRetryOrCancel(std::string_view prompt,
                                                                std::string_view title) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt),
+  QMessageBox box(QMessageBox::NoIcon, QtText(title), QtText(prompt),
                   QMessageBox::Retry | QMessageBox::Cancel, &window_);
   box.setDefaultButton(QMessageBox::Retry);
   box.setEscapeButton(QMessageBox::Cancel); // also closing the box
@@ -55,13 +49,13 @@ std::string QtConversionWindowHost::GridReferenceShown() {
 }
 
 void QtConversionWindowHost::ShowGridReference(std::string_view text) {
-  window_.findChild<QLabel*>(QStringLiteral("lblGridRef"))->setText(FromUtf8(text));
+  window_.findChild<QLabel*>(QStringLiteral("lblGridRef"))->setText(QtText(text));
 }
 
 void QtConversionWindowHost::PutOnClipboard(std::string_view text) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
-  clipboard->setText(FromUtf8(text));
+  clipboard->setText(QtText(text));
 }
 
 std::string QtConversionWindowHost::DecimalSeparator() {

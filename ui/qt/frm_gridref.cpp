@@ -1,6 +1,5 @@
 #include "ui/qt/frm_gridref.h"
 
-#include "core/grid_reference.h"
 #include "ui/qt/conversion_window_host.h"
 #include "ui/qt/entry_line_edit.h"
 #include "ui/qt/program_end.h"
@@ -24,10 +23,6 @@ template <typename Widget> Widget* Place(QWidget* parent, const ControlLayout& c
   return widget;
 }
 
-QString Caption(const ControlLayout& control) {
-  return QString::fromUtf8(control.caption.data(), static_cast<qsizetype>(control.caption.size()));
-}
-
 } // namespace
 
 frmGridref::frmGridref(QWidget* parent)
@@ -35,10 +30,8 @@ frmGridref::frmGridref(QWidget* parent)
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       host_(std::make_unique<QtConversionWindowHost>(*this)), behaviour_(*host_) {
   const WindowLayout& layout = kGridrefLayout;
-  setObjectName(
-      QString::fromLatin1(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
-  setWindowTitle(
-      QString::fromUtf8(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())));
+  setObjectName(QtText(layout.name));
+  setWindowTitle(QtText(layout.caption));
   setWindowIcon(ApplicationIcon());
   // An inactive window gets neither keys nor focus changes.
   ActivateWhenShown(*this);
@@ -67,7 +60,7 @@ void frmGridref::BuildControls() {
     switch (control.kind) {
     case ControlKind::Label: {
       auto* label = Place<QLabel>(this, control);
-      label->setText(Caption(control));
+      label->setText(QtText(control.caption));
       if (control.align == Align::Centre) label->setAlignment(Qt::AlignCenter);
       widget = label;
       break;
@@ -80,7 +73,7 @@ void frmGridref::BuildControls() {
     }
     case ControlKind::Button: {
       auto* button = Place<QPushButton>(this, control);
-      button->setText(Caption(control));
+      button->setText(QtText(control.caption));
       button->setDefault(control.isDefault);
       widget = button;
       break;

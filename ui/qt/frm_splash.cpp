@@ -23,8 +23,7 @@ frmSplash::frmSplash(QWidget* parent)
     ownBorder_ = true;
   }
   const WindowLayout& layout = kSplashLayout;
-  setObjectName(
-      QString::fromLatin1(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
+  setObjectName(QtText(layout.name));
   setWindowTitle(QString());
   setWindowIcon(ApplicationIcon());
   setAttribute(Qt::WA_DeleteOnClose);
@@ -47,8 +46,7 @@ frmSplash::frmSplash(QWidget* parent)
       label->setPixmap(QPixmap(QStringLiteral(":/icons/logo.png")));
       label->setScaledContents(true); // stretched to its box
     } else {
-      label->setText(QString::fromUtf8(control.caption.data(),
-                                       static_cast<qsizetype>(control.caption.size())));
+      label->setText(QtText(control.caption));
       label->setAlignment((control.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) |
                           Qt::AlignTop);
       if (control.sizesItself) label->adjustSize(); // keeps left and top

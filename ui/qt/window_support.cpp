@@ -23,7 +23,7 @@ QFont FontOf(const FontSpec& spec) {
   if (spec.IsDefault()) return font;
   QStringList faces;
   for (std::string_view face : spec.faces)
-    if (!face.empty()) faces << QString::fromUtf8(face.data(), static_cast<qsizetype>(face.size()));
+    if (!face.empty()) faces << QtText(face);
   font.setFamilies(faces);
   font.setPointSizeF(static_cast<qreal>(spec.points));
   font.setBold(spec.bold);
@@ -31,13 +31,10 @@ QFont FontOf(const FontSpec& spec) {
 }
 
 void ApplyLayout(QWidget& widget, const ControlLayout& control) {
-  widget.setObjectName(
-      QString::fromLatin1(control.name.data(), static_cast<qsizetype>(control.name.size())));
+  widget.setObjectName(QtText(control.name));
   widget.setGeometry(PixelRect(control));
   if (!control.font.IsDefault()) widget.setFont(FontOf(control.font));
-  if (!control.accessibleName.empty())
-    widget.setAccessibleName(QString::fromUtf8(
-        control.accessibleName.data(), static_cast<qsizetype>(control.accessibleName.size())));
+  if (!control.accessibleName.empty()) widget.setAccessibleName(QtText(control.accessibleName));
   const Colour& bg = control.background;
   switch (bg.kind) {
   case Colour::Kind::Rgb:

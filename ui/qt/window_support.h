@@ -7,10 +7,18 @@
 #include <QFont>
 #include <QIcon>
 #include <QRect>
+#include <QString>
+
+#include <string_view>
 
 class QWidget;
 
 namespace ui {
+
+// A text of the layout tables (UTF-8) as Qt holds it.
+inline QString QtText(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 // Twips at 96 dpi; Qt's own high-DPI scaling keeps the proportions on
 // denser screens.
