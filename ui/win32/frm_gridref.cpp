@@ -19,12 +19,6 @@ int ControlId(const ControlLayout& control, std::size_t index) {
   return control.isCancel ? IDCANCEL : kFirstControlId + static_cast<int>(index);
 }
 
-[[noreturn]] void ReportAndEnd(const wchar_t* what) {
-  // No handler traps errors: the failure is reported and the run ends.
-  MessageBoxW(nullptr, what, L"Grid Reference Conversion", MB_OK | MB_ICONERROR);
-  ExitProcess(1);
-}
-
 } // namespace
 
 frmGridref* frmGridref::Open() {

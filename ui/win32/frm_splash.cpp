@@ -49,7 +49,8 @@ void frmSplash::Create() {
   const WindowLayout& layout = kSplashLayout;
   hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), kStyle, 0, 0, 0, 0, nullptr,
                           nullptr, instance, this);
-  if (!hwnd_) return;
+  // Without it the run could never reach the conversion window nor end.
+  if (!hwnd_) ReportAndEnd(L"The title window could not be created.");
   frameBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "Frame1").background, 0));
   labelBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "lblTitle1").background, 0));
 

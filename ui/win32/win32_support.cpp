@@ -87,6 +87,11 @@ void CentreOnScreen(HWND window) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void ReportAndEnd(const wchar_t* what) {
+  MessageBoxW(nullptr, what, L"3 x 3-Minute Quadrangler", MB_OK | MB_ICONERROR);
+  ExitProcess(1);
+}
+
 HICON ProgramIcon(int size) {
   // Shared: loaded once, never destroyed.
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
