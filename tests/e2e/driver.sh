@@ -84,11 +84,15 @@ e2e_offcentre() {
 # manager's frame is not Win32's (openbox's title bar is thinner), so there
 # the tolerance is half that difference at most: 3 pixels.
 e2e_check_centred() {
-  local dx dy tolerance=1
+  local dx=? dy=? tolerance=1 deadline=$((SECONDS + 5))
   [[ $E2E_PROGRAM == *.exe ]] && tolerance=3
-  read -r dx dy < <(e2e_offcentre "$1") || return 1
-  ((dx >= -tolerance && dx <= tolerance && dy >= -tolerance && dy <= tolerance)) ||
-    e2e_fail "$2 is off centre by $dx, $dy"
+  # A window manager frames the window a moment after it is mapped.
+  while ((SECONDS < deadline)); do
+    read -r dx dy < <(e2e_offcentre "$1") &&
+      ((dx >= -tolerance && dx <= tolerance && dy >= -tolerance && dy <= tolerance)) && return 0
+    sleep 0.1
+  done
+  e2e_fail "$2 is off centre by $dx, $dy"
 }
 
 # Wine's session keeps the display of its first program: one left from an
