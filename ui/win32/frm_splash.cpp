@@ -52,7 +52,9 @@ void frmSplash::Create() {
   // Without it the run could never reach the conversion window nor end.
   if (!hwnd_) ReportAndEnd(L"The title window could not be created.");
   frameBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "Frame1").background, 0));
-  labelBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "lblTitle1").background, 0));
+  // The labels share one background colour (the platform's control face).
+  labelColour_ = ColourOf(ControlNamed(layout, "lblTitle1").background, 0);
+  labelBrush_ = CreateSolidBrush(labelColour_);
 
   // The frame first, then its controls in the window's own order. The
   // picture and the labels take their own clicks (SS_NOTIFY): a static
@@ -157,7 +159,7 @@ LRESULT frmSplash::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 1;
   }
   case WM_CTLCOLORSTATIC:
-    SetBkColor(reinterpret_cast<HDC>(wParam), ColourOf(kSplashLayout.controls[2].background, 0));
+    SetBkColor(reinterpret_cast<HDC>(wParam), labelColour_);
     return reinterpret_cast<LRESULT>(labelBrush_);
   case WM_DRAWITEM: { // the picture, stretched to its box over the frame
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

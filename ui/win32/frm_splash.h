@@ -32,6 +32,7 @@ private:
   HWND Frame1 = nullptr;
   std::array<RenderedControl, 7> controls_{}; // [0] is the frame
   HBRUSH frameBrush_ = nullptr, labelBrush_ = nullptr;
+  COLORREF labelColour_ = 0;
   bool framePressed_ = false;
   bool dismissed_ = false;
 };
