@@ -4,6 +4,7 @@
 #   run      build and run the program (headless runs drive it on Xvfb)
 #   windows  cross-build the Windows program and its installer
 #   test     everything the test command uses, the Windows programs included
+#            (the 32-bit Wine too, where the kernel runs 32-bit programs)
 set -euo pipefail
 
 run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liberation2
@@ -23,6 +24,12 @@ for group in "${@:-run}"; do
   esac
 done
 
+# The 32-bit Windows program runs under Debian's 32-bit Wine, from the i386
+# architecture; a kernel without IA32 emulation runs neither.
+if [[ " ${*:-run} " == *" test "* ]] && bash "$(dirname "$0")/runs-32-bit.sh"; then
+  wanted+=(wine32:i386)
+fi
+
 missing=()
 for pkg in "${wanted[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
@@ -33,6 +40,9 @@ done
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 echo "Installing: ${missing[*]}"
+if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
   "${missing[@]}" >/dev/null

@@ -110,6 +110,9 @@ splash_ignores_all_but_keys_and_frame_clicks() {
   e2e_window "$GRIDREF" >/dev/null
 }
 
+if [[ $E2E_PROGRAM == *.exe ]]; then
+  bash "$here/../windows/wine-run.sh" --can-run "$E2E_PROGRAM" || exit $?
+fi
 e2e_start_display || exit 1
 if [[ $mode == openbox ]]; then e2e_start_wm || exit 1; fi
 [[ $E2E_PROGRAM == *.exe ]] && e2e_end_wine_session

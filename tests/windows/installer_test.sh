@@ -3,15 +3,19 @@
 # Files, a Start-menu shortcut that starts it, and an entry under the
 # installed programs; a silent uninstall takes all three away. The .zip holds
 # the program file alone.
-# Usage: installer_test.sh SETUP_EXE ZIP   (WINEPREFIX set)
+# Usage: installer_test.sh SETUP_EXE ZIP PROGRAM_FILES_FOLDER   (WINEPREFIX set)
 set -uo pipefail
 here=$(dirname "$0")
 source "$here/../e2e/driver.sh"
-setup=$1 zip=$2
+setup=$1 zip=$2 program_files=$3
+# Wine's own commands in the installer's architecture: a 32-bit one writes
+# the 32-bit view of the registry.
+[[ $program_files == *x86* ]] && export WINE_ARCH=32
 wine=(bash "$here/wine-run.sh")
+"${wine[@]}" --can-run "$setup" || exit $?
 wineserver=$(dirname "$(command -v wine64 || echo /usr/lib/wine/wine64)")/wineserver
 drive=$WINEPREFIX/drive_c
-program="$drive/Program Files/Quadrangler/quadrangler.exe"
+program="$drive/$program_files/Quadrangler/quadrangler.exe"
 shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/3 x 3-Minute Quadrangler.lnk"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quadrangler'
 failed=0
@@ -26,7 +30,7 @@ check "the .zip holds the program file alone" \
   '[[ "$(unzip -Z1 "$zip")" == quadrangler.exe ]]'
 
 "${wine[@]}" "$setup" /S # returns when the installer has ended
-check "installed into Program Files" '[[ -f "$program" ]]'
+check "installed into $program_files" '[[ -f "$program" ]]'
 check "a Start-menu shortcut to it" \
   '[[ -f "$shortcut" ]] && grep -aq "Quadrangler.quadrangler.exe" "$shortcut"'
 check "listed under the installed programs" \

@@ -1,9 +1,32 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine (64-bit) in the test run's prefix: the
-# emulator of every test of the x64 build.
+# Runs a Windows program under Wine in the test run's prefix: the emulator
+# of every test of both Windows builds. A 32-bit program file runs under the
+# 32-bit loader, anything else (a 64-bit one, Wine's own reg or start) under
+# the 64-bit one; WINE_ARCH=32|64 chooses for commands that are not files.
+# Where this machine cannot run 32-bit programs at all, a 32-bit one is not
+# run and the exit status is 77: the test is reported as skipped, with why.
+# Usage: wine-run.sh PROGRAM [ARGS...] | wine-run.sh --can-run PROGRAM
 set -euo pipefail
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+folder=$(dirname "$(command -v wine64 || echo /usr/lib/wine/wine64)")
 export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/quadrangler-wine}
 export WINEDEBUG=${WINEDEBUG:--all}
-[[ -d $WINEPREFIX ]] || DISPLAY= "$wine" wineboot -i >/dev/null 2>&1
+bits=${WINE_ARCH:-64}
+check=
+[[ ${1:-} == --can-run ]] && { check=1; shift; }
+if [[ -f ${1:-} ]] && [[ "$(head -c 2 "$1")" == MZ ]]; then
+  # The PE header's machine field: 0x014c is i386.
+  pe=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  [[ "$(od -An -t x2 -j $((pe + 4)) -N 2 "$1" | tr -d ' ')" == 014c ]] && bits=32 || bits=64
+fi
+wine=$folder/wine64
+if [[ $bits == 32 ]]; then
+  wine=$folder/wine
+  if ! bash "$(dirname "$0")/../../scripts/runs-32-bit.sh"; then
+    echo "SKIPPED: this machine's kernel cannot run 32-bit x86 programs (no IA32 emulation), so neither can the 32-bit Wine" >&2
+    exit 77
+  fi
+  [[ -x $wine ]] || { echo "wine-run: no 32-bit Wine (wine32:i386) in $folder" >&2; exit 127; }
+fi
+[[ -n $check ]] && exit 0
+[[ -d $WINEPREFIX ]] || DISPLAY= "$folder/wine64" wineboot -i >/dev/null 2>&1
 exec "$wine" "$@"

@@ -54,7 +54,7 @@ void frmGridref::Create() {
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                           this);
   if (!hwnd_) ReportAndEnd(L"The conversion window could not be created.");
-  const UINT dpi = GetDpiForWindow(hwnd_);
+  const UINT dpi = WindowDpi(hwnd_);
   const SIZE outer = OuterSize(layout, style, 0, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
 

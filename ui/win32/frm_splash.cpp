@@ -75,7 +75,7 @@ void frmSplash::Create() {
     controls_[i].hwnd = CreateWindowExW(0, L"STATIC", Wide(row.caption).c_str(), style, 0, 0, 0, 0,
                                         Frame1, nullptr, instance, nullptr);
   }
-  Layout(GetDpiForWindow(hwnd_));
+  Layout(WindowDpi(hwnd_));
   CentreOnScreen(hwnd_);
   ShowWindow(hwnd_, SW_SHOW);
   // Keys come to the window itself: nothing on it takes the focus.

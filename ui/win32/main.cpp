@@ -1,26 +1,18 @@
 // Opens the title window and runs the event loop; everything after that
 // happens in the windows' handlers. The run ends when the conversion window
 // ends it, or when the last window closes.
-#include "ui/win32/frm_gridref.h"
-#include "ui/win32/frm_splash.h"
-
-#include <commctrl.h>
+#include "ui/win32/event_loop.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*command*/,
                     int /*show*/) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
-  ui::win32::frmSplash::Open();
-  MSG message{};
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // The conversion window keeps the keyboard of a dialog: Tab, Enter on
-    // the default or focused button, Escape on Exit.
-    ui::win32::frmGridref* gridref = ui::win32::frmGridref::Current();
-    if (gridref && gridref->TakeAccessKey(message)) continue;
-    if (gridref && IsDialogMessageW(gridref->Handle(), &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+#ifndef _WIN64
+  // The 32-bit program computes on SSE2 (this file alone is built without
+  // it, so that an older processor hears why instead of faulting).
+  if (!IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE)) {
+    MessageBoxW(nullptr, L"This program needs a processor with SSE2.", L"3 x 3-Minute Quadrangler",
+                MB_OK | MB_ICONERROR);
+    return 1;
   }
-  return static_cast<int>(message.wParam);
+#endif
+  return ui::win32::RunProgram();
 }

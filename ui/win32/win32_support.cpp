@@ -1,6 +1,7 @@
 #include "ui/win32/win32_support.h"
 
 #include <cmath>
+#include <type_traits>
 
 namespace ui::win32 {
 
@@ -30,6 +31,40 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+DpiFunctions& Dpi() {
+  static DpiFunctions functions = [] {
+    DpiFunctions f;
+    if (const HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+      // Through void(*)() to say that the signatures are the documented ones.
+      const auto find = [user32](auto& pointer, const char* name) {
+        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+            reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+      };
+      find(f.getDpiForWindow, "GetDpiForWindow");
+      find(f.adjustWindowRectExForDpi, "AdjustWindowRectExForDpi");
+      find(f.systemParametersInfoForDpi, "SystemParametersInfoForDpi");
+    }
+    return f;
+  }();
+  return functions;
+}
+
+namespace {
+UINT SystemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+} // namespace
+
+UINT WindowDpi(HWND window) {
+  if (Dpi().getDpiForWindow) {
+    if (const UINT dpi = Dpi().getDpiForWindow(window)) return dpi;
+  }
+  return SystemDpi();
+}
+
 RECT PixelRect(const ControlLayout& c, UINT dpi) {
   const int d = static_cast<int>(dpi);
   const int left = TwipsToPixels(c.left, d), top = TwipsToPixels(c.top, d);
@@ -39,7 +74,10 @@ RECT PixelRect(const ControlLayout& c, UINT dpi) {
 SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi) {
   const int d = static_cast<int>(dpi);
   RECT rect{0, 0, TwipsToPixels(layout.clientWidth, d), TwipsToPixels(layout.clientHeight, d)};
-  AdjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
+  if (Dpi().adjustWindowRectExForDpi)
+    Dpi().adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
+  else // the frame at the system DPI, the only one there
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -47,7 +85,13 @@ HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
   if (spec.IsDefault()) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    if (Dpi().systemParametersInfoForDpi) {
+      Dpi().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      // Given at the system DPI.
+      LONG& height = metrics.lfMessageFont.lfHeight;
+      height = MulDiv(height, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    }
     return CreateFontIndirectW(&metrics.lfMessageFont);
   }
   LOGFONTW font{};

@@ -19,6 +19,20 @@ std::string Utf8(std::wstring_view wide);
 
 std::wstring WindowText(HWND window);
 
+// The per-monitor DPI functions of Windows 10 (1607), looked up at run time:
+// a load-time import of them would stop the program before its first window
+// on Windows 7 to 8.1. Where one is missing, the system DPI stands in.
+struct DpiFunctions {
+  UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
+  BOOL(WINAPI* adjustWindowRectExForDpi)(LPRECT, DWORD, BOOL, DWORD, UINT) = nullptr;
+  BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, PVOID, UINT, UINT) = nullptr;
+};
+// Looked up once; a test empties it to take the older systems' path.
+DpiFunctions& Dpi();
+
+// The window's DPI; the screen's (system) DPI where Windows has no other.
+UINT WindowDpi(HWND window);
+
 // The control's rectangle in pixels at this DPI.
 RECT PixelRect(const ControlLayout& control, UINT dpi);
 
