@@ -1,6 +1,7 @@
 ; The Windows installer: the program into Program Files, a Start-menu
 ; shortcut, and an uninstaller listed under the installed programs.
-; makensis -DVERSION=1.0.0 -DEXE=path -DOUTFILE=path -DTARGET=amd64-unicode|x86-unicode
+; makensis -DVERSION=1.0.0 -DEXE=path -DLICENSE=path -DOUTFILE=path
+;          -DTARGET=amd64-unicode|x86-unicode
 Unicode true
 Target ${TARGET}
 !if ${TARGET} == amd64-unicode
@@ -24,6 +25,9 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "CompanyName" "The Quadrangler developers"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 The Quadrangler developers"
 
+; The licence is shown to a person; a silent install (/S) skips it.
+LicenseData "${LICENSE}"
+Page license
 Page directory
 Page instfiles
 UninstPage uninstConfirm
@@ -33,6 +37,7 @@ Section "Install"
   SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "/oname=quadrangler.exe" "${EXE}"
+  File "/oname=LICENSE.txt" "${LICENSE}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\quadrangler.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -50,6 +55,7 @@ Section "Uninstall"
   SetShellVarContext all
   Delete "${SHORTCUT}"
   Delete "$INSTDIR\quadrangler.exe"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the .deb from the build tree and checks what it installs.
+# Builds the .deb from the build tree and checks what it installs, that
+# Debian's checker finds no error or warning in it, and that its manual page
+# renders without a warning.
 # Usage: debian_package_test.sh BUILD_DIR APP_ID VERSION
 set -euo pipefail
 build=$1 app=$2 version=$3
@@ -8,6 +10,8 @@ trap 'rm -rf "$out"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || { cat "$out/cpack.log"; exit 1; }
 deb=$(ls "$out"/*.deb)
+root="$out/root"
+dpkg-deb -x "$deb" "$root"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 failed=0
 expect() {
@@ -16,6 +20,9 @@ expect() {
 expect ./usr/bin/quadrangler
 expect "./usr/share/applications/$app.desktop"
 expect "./usr/share/metainfo/$app.metainfo.xml"
+expect ./usr/share/man/man1/quadrangler.1.gz
+expect ./usr/share/doc/quadrangler/copyright
+expect ./usr/share/doc/quadrangler/changelog.gz
 for size in 16 24 32 48 64 128 256; do
   expect "./usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
 done
@@ -24,7 +31,14 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Version)" == "$version" ]] || { echo "Version: $(field Version)"; failed=1; }
 grep -q 'libqt6widgets6' <<<"$(field Depends)" || { echo "Depends: $(field Depends)"; failed=1; }
 # The launcher runs what the package installs, with the icon it installs.
-entry=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/applications/$app.desktop")
+entry=$(cat "$root/usr/share/applications/$app.desktop")
 grep -qx 'Exec=quadrangler' <<<"$entry" || { echo "launcher: $entry"; failed=1; }
 grep -qx "Icon=$app" <<<"$entry" || { echo "launcher icon: $entry"; failed=1; }
+# The changelog's latest entry is this version (the checker does not compare).
+latest=$(zcat "$root/usr/share/doc/quadrangler/changelog.gz" | head -n1)
+[[ "$latest" == "quadrangler ($version) "* ]] || { echo "changelog: $latest"; failed=1; }
+lintian --fail-on error,warning "$deb" || { echo "lintian found errors or warnings"; failed=1; }
+warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+  man --warnings -l "$root/usr/share/man/man1/quadrangler.1.gz" 2>&1 >/dev/null)
+[[ -z "$warnings" ]] || { echo "manual page: $warnings"; failed=1; }
 exit $failed

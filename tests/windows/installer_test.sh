@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installer under Wine: a silent install puts the program into Program
-# Files, a Start-menu shortcut that starts it, and an entry under the
-# installed programs; a silent uninstall takes all three away. The .zip holds
-# the program file alone.
+# Files with its licence, a Start-menu shortcut that starts it, and an entry
+# under the installed programs; a silent uninstall takes them all away. The
+# .zip holds the program file, its licence and a readme.
 # Usage: installer_test.sh SETUP_EXE ZIP PROGRAM_FILES_FOLDER   (WINEPREFIX set)
 set -uo pipefail
 here=$(dirname "$0")
@@ -26,11 +26,12 @@ trap 'e2e_kill; e2e_stop_display' EXIT
 e2e_start_display && e2e_start_wm || exit 1
 e2e_end_wine_session
 
-check "the .zip holds the program file alone" \
-  '[[ "$(unzip -Z1 "$zip")" == quadrangler.exe ]]'
+check "the .zip holds the program file, its licence and a readme" \
+  '[[ "$(unzip -Z1 "$zip" | sort | xargs)" == "LICENSE.txt README.txt quadrangler.exe" ]]'
 
 "${wine[@]}" "$setup" /S # returns when the installer has ended
 check "installed into $program_files" '[[ -f "$program" ]]'
+check "the licence beside it" '[[ -f "$(dirname "$program")/LICENSE.txt" ]]'
 check "a Start-menu shortcut to it" \
   '[[ -f "$shortcut" ]] && grep -aq "Quadrangler.quadrangler.exe" "$shortcut"'
 check "listed under the installed programs" \
