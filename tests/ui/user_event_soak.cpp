@@ -8,7 +8,7 @@
 #include "ui/qt/program_end.h"
 
 #include "box_answerer.h"
-#include "properties.h"
+#include "walk_properties.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -35,8 +35,10 @@ private:
   void EndedProgram();
   void SplashEvent();
   void WindowEvent();
-  void CheckWindow();
-  QStringList Fields() const;
+  gridref::testing::WindowState State() const;
+  void Verify(const std::string& error) {
+    QVERIFY2(error.empty(), qPrintable(QString::fromStdString(error) + " at " + Describe()));
+  }
   int Pick(qsizetype n) { return std::uniform_int_distribution<int>(0, int(n) - 1)(rng_); }
   QString Describe() const {
     return QStringLiteral("event %1 (seed %2): %3").arg(event_).arg(seed_).arg(last_);
@@ -48,24 +50,26 @@ private:
   QString last_;
   QPointer<frmSplash> splash_;
   QPointer<frmGridref> window_;
-  QString expectedLabel_;
-  bool endAllowed_ = false;
-  bool retried_ = false;
-  QStringList fieldsAtBox_;
-  QString labelAtBox_;
+  gridref::testing::WalkProperties properties_{QLocale().decimalPoint().toStdString()};
   int runs_ = 0, boxes_ = 0, retries_ = 0;
 };
 
-QStringList UserEventSoak::Fields() const {
-  QStringList texts;
+gridref::testing::WindowState UserEventSoak::State() const {
+  gridref::testing::WindowState state;
   for (auto field : gridref::AllEntryFields)
-    texts << window_->FieldWidget(field)->text();
-  return texts;
+    state.fields[static_cast<std::size_t>(field)] =
+        window_->FieldWidget(field)->text().toStdString();
+  state.label = window_->findChild<QLabel*>("lblGridRef")->text().toStdString();
+  if (QWidget* focus = QApplication::focusWidget(); focus && window_->isAncestorOf(focus))
+    state.focus = focus->objectName().toStdString();
+  for (auto* button : window_->findChildren<QPushButton*>())
+    if (button->isDown()) state.pressedButtons.push_back(button->objectName().toStdString());
+  return state;
 }
 
 void UserEventSoak::StartProgram() {
   ui::ResetProgramEnd();
-  expectedLabel_.clear();
+  properties_.ProgramStarted();
   splash_ = new frmSplash;
   splash_->show();
   QVERIFY(QTest::qWaitForWindowActive(splash_));
@@ -73,11 +77,11 @@ void UserEventSoak::StartProgram() {
 }
 
 void UserEventSoak::EndedProgram() {
-  QVERIFY2(endAllowed_, qPrintable("the program ended by itself at " + Describe()));
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    QVERIFY2(!window->isVisible(), qPrintable("a window stayed open at " + Describe()));
-    delete window;
-  }
+  int visible = 0;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    visible += window->isVisible();
+  Verify(properties_.CheckEnded(visible));
+  qDeleteAll(QApplication::topLevelWidgets());
   QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
@@ -124,32 +128,27 @@ void UserEventSoak::SplashEvent() {
   QCOMPARE(windows.size(), 1);
   window_ = windows.first();
   QVERIFY(QTest::qWaitForWindowActive(window_));
-  connect(window_->findChild<QPushButton*>("cmdConvert"), &QPushButton::clicked, this, [this] {
-    // The window has set its label by now; this is what it must show.
-    const QStringList f = Fields();
-    const auto entry = gridref::ReadCoordinateEntry(f[0].toStdString(), f[1].toStdString(),
-                                                    f[2].toStdString(), f[3].toStdString());
-    expectedLabel_ = QString::fromStdString(
-        gridref::ComposeGridReference(entry, QLocale().decimalPoint().toStdString()));
-  });
+  connect(window_->findChild<QPushButton*>("cmdConvert"), &QPushButton::clicked, this,
+          [this] { properties_.Converted(State().fields); });
 }
 
 void UserEventSoak::WindowEvent() {
-  static const QStringList texts = {
-      "0",       "5",   "14",  "20",     "26",      "29",      "36",  "59",   "60",
-      "-5",      "+3",  ".",   "-",      "26.5",    ".5",      "abc", "20,5", "59.999",
-      "59.9991", " 20", "1e3", "2.9999", "29.9999", "14.9999", "75"};
+  static const QStringList texts = {"0",  "5",   "14",     "20",      "26",      "29",  "36",
+                                    "59", "60",  "-5",     "+3",      ".",       "-",   "26.5",
+                                    ".5", "abc", "20,5",   "59.999",  "59.9991", " 20", "1e3",
+                                    "x",  "X",   "2.9999", "29.9999", "14.9999", "75"};
   static const char* const controls[] = {"txtDegSouth", "txtMinSouth",  "txtDegEast", "txtMinEast",
                                          "cmdConvert",  "CmdClipboard", "lblHeader",  "lblGridRef",
                                          "lblDegSouth", "lblMinEast",   "cmdExit"};
   QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window_.data();
   const bool onExit = focus->objectName() == QLatin1String("cmdExit");
   const int kind = Pick(100);
-  endAllowed_ = false;
+  bool endAllowed = false;
   if (kind < 38) {
     const QString text = texts[Pick(texts.size())];
     last_ = "type '" + text + "'";
-    endAllowed_ = onExit && text.contains(QLatin1Char(' ')); // Space presses the button
+    endAllowed = onExit && text.contains(QLatin1Char(' ')); // Space presses the button
+    properties_.EventStarts(endAllowed);
     QTest::keyClicks(focus, text);
   } else if (kind < 40) {
     QString paste;
@@ -157,57 +156,45 @@ void UserEventSoak::WindowEvent() {
       paste += QChar("0123456789.,-+ aZ"[Pick(17)]);
     last_ = QStringLiteral("paste 1 kB");
     QGuiApplication::clipboard()->setText(paste);
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
   } else if (kind < 52) {
     last_ = QStringLiteral("Tab");
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_Tab);
   } else if (kind < 58) {
     last_ = QStringLiteral("Shift+Tab");
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_Tab, Qt::ShiftModifier);
   } else if (kind < 66) {
     last_ = QStringLiteral("Enter");
-    endAllowed_ = onExit;
+    endAllowed = onExit;
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_Return);
   } else if (kind < 70) {
     last_ = QStringLiteral("Backspace");
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_Backspace);
   } else if (kind < 71) {
     last_ = QStringLiteral("Escape");
-    endAllowed_ = true;
+    endAllowed = true;
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_Escape);
   } else if (kind < 72) {
     last_ = QStringLiteral("Alt+X");
-    endAllowed_ = true;
+    endAllowed = true;
+    properties_.EventStarts(endAllowed);
     QTest::keyClick(focus, Qt::Key_X, Qt::AltModifier);
   } else {
     // Exit is clicked far less often than the rest, so that runs get long.
     const int n = Pick(100) == 0 ? int(std::size(controls)) : int(std::size(controls)) - 1;
     const QString name = controls[Pick(n)];
     last_ = "click " + name;
-    endAllowed_ = name == QLatin1String("cmdExit");
+    endAllowed = name == QLatin1String("cmdExit");
+    properties_.EventStarts(endAllowed);
     QTest::mouseClick(window_->findChild<QWidget*>(name), Qt::LeftButton);
   }
   QCoreApplication::processEvents();
-}
-
-void UserEventSoak::CheckWindow() {
-  const QStringList fields = Fields();
-  const QString label = window_->findChild<QLabel*>("lblGridRef")->text();
-  QVERIFY2(label == expectedLabel_,
-           qPrintable(QStringLiteral("label '%1', last Convert gave '%2', at %3")
-                          .arg(label, expectedLabel_, Describe())));
-  if (retried_) {
-    // After Retry only the refused field changed: it is empty now.
-    int changed = 0;
-    for (int i = 0; i < 4; ++i)
-      if (fields[i] != fieldsAtBox_[i]) {
-        ++changed;
-        QVERIFY2(fields[i].isEmpty(), qPrintable("Retry left text at " + Describe()));
-      }
-    QVERIFY2(changed <= 1, qPrintable("Retry changed other fields at " + Describe()));
-    QVERIFY2(label == labelAtBox_, qPrintable("Retry changed the label at " + Describe()));
-    retried_ = false;
-  }
 }
 
 void UserEventSoak::randomWalk() {
@@ -232,14 +219,12 @@ void UserEventSoak::randomWalk() {
       nullptr);
   answerer.beforeAnswer = [this](QMessageBox*, const QString& answer) {
     ++boxes_;
-    if (answer == QLatin1String("Retry")) {
-      ++retries_;
-      retried_ = true;
-      fieldsAtBox_ = Fields();
-      labelAtBox_ = window_->findChild<QLabel*>("lblGridRef")->text();
-    } else {
-      endAllowed_ = true;
-    }
+    const bool retry = answer == QLatin1String("Retry");
+    retries_ += retry;
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      open += qobject_cast<QMessageBox*>(widget) && widget->isVisible();
+    Verify(properties_.BoxAnswering(retry, open, State()));
   };
 
   StartProgram();
@@ -257,7 +242,7 @@ void UserEventSoak::randomWalk() {
       if (QTest::currentTestFailed()) return;
       StartProgram();
     } else if (window_) {
-      CheckWindow();
+      Verify(properties_.CheckWindow(State()));
     }
     if (QTest::currentTestFailed()) return;
   }

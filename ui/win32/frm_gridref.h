@@ -18,6 +18,8 @@ public:
   static frmGridref* Current();
 
   HWND Handle() const { return hwnd_; }
+  // The control of this name in the layout table.
+  HWND Control(std::string_view name) const;
 
   // For the message loop, before IsDialogMessageW: Alt+X ends the run at
   // once, like Escape, without moving the focus (which would check the field
@@ -42,7 +44,6 @@ private:
   void Layout(UINT dpi);
   void OnCommand(int id, int code);
   void FieldLeft(gridref::EntryField field);
-  HWND Control(std::string_view name) const;
   HWND Field(gridref::EntryField field) const;
 
   // ConversionWindowHost

@@ -1,0 +1,103 @@
+// What must hold after every user event of a random walk over the program,
+// whatever the toolkit: the Qt walk and the Win32 walk report what their
+// windows show, and this says whether it is allowed. Each check returns ""
+// when it holds and otherwise says what is wrong.
+#pragma once
+
+#include "core/entry_checks.h"
+#include "core/grid_reference.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gridref::testing {
+
+// The conversion window as the user sees it.
+struct WindowState {
+  std::array<std::string, 4> fields; // in the order of AllEntryFields
+  std::string label;
+  std::string focus; // the focused control's name; "" when none of ours
+  std::vector<std::string> pressedButtons;
+};
+
+inline constexpr std::array<const char*, 4> kFieldNames = {"txtDegSouth", "txtMinSouth",
+                                                           "txtDegEast", "txtMinEast"};
+
+class WalkProperties {
+public:
+  explicit WalkProperties(std::string separator) : separator_(std::move(separator)) {}
+
+  void ProgramStarted() {
+    expectedLabel_.clear();
+    retried_ = false;
+    mayEnd_ = false;
+  }
+
+  // Before each event: whether it is one that may end the run (Exit,
+  // Escape, Alt+X, closing the window).
+  void EventStarts(bool mayEnd) { mayEnd_ = mayEnd; }
+
+  // Convert ran on these texts: the label must show their conversion.
+  void Converted(const std::array<std::string, 4>& fields) {
+    expectedLabel_ = ComposeGridReference(
+        ReadCoordinateEntry(fields[0], fields[1], fields[2], fields[3]), separator_);
+  }
+
+  // A box is open (with this many of the program's boxes open at once) and
+  // about to be answered; the window as it stands before the answer.
+  std::string BoxAnswering(bool retry, int boxesOpen, const WindowState& window) {
+    if (boxesOpen > 1) return std::to_string(boxesOpen) + " boxes open at once";
+    if (retry) {
+      retried_ = true;
+      atBox_ = window;
+    } else {
+      mayEnd_ = true; // Cancel ends the run
+    }
+    return "";
+  }
+
+  // After an event that left the conversion window open.
+  std::string CheckWindow(const WindowState& now) {
+    if (now.label != expectedLabel_)
+      return "label '" + now.label + "', the last Convert gave '" + expectedLabel_ + "'";
+    if (!now.pressedButtons.empty()) return now.pressedButtons.front() + " is left drawn pressed";
+    if (!retried_) return "";
+    retried_ = false;
+    // Retry empties the refused field, gives it the focus and changes
+    // nothing else.
+    int changed = 0;
+    for (std::size_t i = 0; i < now.fields.size(); ++i) {
+      if (now.fields[i] == atBox_.fields[i]) continue;
+      ++changed;
+      if (!now.fields[i].empty()) return "Retry left '" + now.fields[i] + "' in " + kFieldNames[i];
+      if (now.focus != kFieldNames[i])
+        return std::string("Retry emptied ") + kFieldNames[i] + " but the focus is on '" +
+               now.focus + "'";
+    }
+    if (changed > 1) return "Retry changed " + std::to_string(changed) + " fields";
+    if (now.label != atBox_.label) return "Retry changed the label";
+    bool focusInEmptyField = false;
+    for (std::size_t i = 0; i < now.fields.size(); ++i)
+      focusInEmptyField |= now.focus == kFieldNames[i] && now.fields[i].empty();
+    if (!focusInEmptyField) return "after Retry the focus is on '" + now.focus + "'";
+    return "";
+  }
+
+  // After an event that ended the run; windowsLeft counts what still shows.
+  std::string CheckEnded(int windowsLeft) const {
+    if (!mayEnd_) return "the run ended by itself";
+    if (windowsLeft > 0) return std::to_string(windowsLeft) + " windows outlived the run";
+    return "";
+  }
+
+private:
+  std::string separator_;
+  std::string expectedLabel_;
+  bool retried_ = false;
+  bool mayEnd_ = false;
+  WindowState atBox_;
+};
+
+} // namespace gridref::testing
