@@ -132,6 +132,30 @@ default_border_back_on_convert_after_retry() {
   label_is 260AA1
 }
 
+# Under a high-contrast scheme with a dark button face the title window's
+# labels are drawn in the scheme's button text colour (Windows program).
+splash_readable_under_a_dark_scheme() {
+  local colours='HKCU\Control Panel\Colors' name value saved=()
+  for name in ButtonFace Menu ButtonText; do
+    value=$(bash "$here/../windows/wine-run.sh" reg query "$colours" /v $name 2>/dev/null |
+      awk -v n=$name '$1 == n {print $3, $4, $5}' | tr -d '\r')
+    saved+=("$name" "${value:-}")
+  done
+  set_colour() { bash "$here/../windows/wine-run.sh" reg add "$colours" /v "$1" /d "$2" /f >/dev/null 2>&1; }
+  set_colour ButtonFace "0 0 0"; set_colour Menu "0 0 0"; set_colour ButtonText "255 255 0"
+  SPLASH_SHOT="$shots/dark.png" start_program
+  local started=$?
+  for ((i = 0; i < ${#saved[@]}; i += 2)); do
+    if [[ -n "${saved[i + 1]}" ]]; then set_colour "${saved[i]}" "${saved[i + 1]}"
+    else bash "$here/../windows/wine-run.sh" reg delete "$colours" /v "${saved[i]}" /f >/dev/null 2>&1; fi
+  done
+  ((started == 0)) || return 1
+  # lblTitle2, "Quadrangler", clear of the picture.
+  local yellow
+  yellow=$(e2e_pixels_of "$shots/dark.png" 200x45+180+90 yellow)
+  ((yellow > 100)) || e2e_fail "the title has $yellow pixels of the text colour"
+}
+
 alt_x_ends_with_status_0() {
   start_program || return 1
   e2e_type 5
@@ -195,6 +219,7 @@ scenarios=(converts_and_copies refused_entry_then_retry_and_type_at_once
   enter_on_focused_convert_converts enter_on_focused_exit_exits plain_x_on_a_button_does_nothing
   default_border_back_on_convert_after_retry alt_x_ends_with_status_0 cancel_ends_with_status_0
   escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks)
+[[ $E2E_PROGRAM == *.exe ]] && scenarios+=(splash_readable_under_a_dark_scheme)
 for scenario in "${scenarios[@]}"; do
   if "$scenario"; then
     passed=$((passed + 1)); echo "PASS: $scenario"

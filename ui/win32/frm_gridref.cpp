@@ -280,6 +280,7 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   case WM_CTLCOLORSTATIC: {
     const auto dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT)); // the default text colour
     for (const RenderedControl& control : controls_) {
       if (control.hwnd != reinterpret_cast<HWND>(lParam)) continue;
       const Colour& background = control.layout->background;

@@ -159,6 +159,9 @@ LRESULT frmSplash::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 1;
   }
   case WM_CTLCOLORSTATIC:
+    // Both colours, or a scheme with a dark face shows the DC's black text
+    // on it.
+    SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
     SetBkColor(reinterpret_cast<HDC>(wParam), labelColour_);
     return reinterpret_cast<LRESULT>(labelBrush_);
   case WM_DRAWITEM: { // the picture, stretched to its box over the frame
