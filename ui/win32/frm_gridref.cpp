@@ -367,25 +367,33 @@ void frmGridref::ShowGridReference(std::string_view text) {
 }
 
 void frmGridref::PutOnClipboard(std::string_view text) {
-  // Another program may hold the clipboard for a moment.
-  bool open = false;
-  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd_)); ++attempt)
-    Sleep(10);
-  if (!open) ReportAndEnd(L"The clipboard could not be opened.");
-  EmptyClipboard();
+  // The text is ready before the clipboard opens, and the clipboard is
+  // closed before any report: no box shows while it stays open and emptied.
   const std::wstring wide = Wide(text);
   const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   void* locked = memory ? GlobalLock(memory) : nullptr;
-  if (!locked) ReportAndEnd(L"No memory for the clipboard.");
+  if (!locked) {
+    if (memory) GlobalFree(memory);
+    ReportAndEnd(L"No memory for the clipboard.", hwnd_);
+  }
   CopyMemory(locked, wide.c_str(), bytes);
   GlobalUnlock(memory);
-  if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd_)); ++attempt)
+    Sleep(10);
+  if (!open) {
     GlobalFree(memory);
-    CloseClipboard();
-    ReportAndEnd(L"The text could not be put on the clipboard.");
+    ReportAndEnd(L"The clipboard could not be opened.", hwnd_);
   }
+  EmptyClipboard();
+  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
   CloseClipboard();
+  if (!put) {
+    GlobalFree(memory);
+    ReportAndEnd(L"The text could not be put on the clipboard.", hwnd_);
+  }
 }
 
 std::string frmGridref::DecimalSeparator() {
