@@ -56,11 +56,7 @@ void frmGridref::Create() {
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                           this);
   if (!hwnd_) ReportAndEnd(L"The conversion window could not be created.");
-  const UINT dpi = WindowDpi(hwnd_);
-  const SIZE outer = OuterSize(layout, style, 0, dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
-
-  // Created in tab order: IsDialogMessageW tabs in the order of creation.
+  // Created in tab order: GetNextDlgTabItem follows the order of creation.
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const ControlLayout& row = layout.controls[i];
     const wchar_t* cls = L"STATIC";
@@ -93,8 +89,16 @@ void frmGridref::Create() {
     // Unlimited length, as far as the system allows.
     if (row.kind == ControlKind::TextBox) SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
   }
+  // Centred first, then laid out at the DPI of where it stands: on screens
+  // of mixed DPI the move can change it.
+  UINT dpi = 0;
+  for (int pass = 0; pass < 2 && dpi != WindowDpi(hwnd_); ++pass) {
+    dpi = WindowDpi(hwnd_);
+    const SIZE outer = OuterSize(layout, style, 0, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+    Form_Load();
+  }
   Layout(dpi);
-  Form_Load();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(Field(EntryField::txtDegSouth));
@@ -307,6 +311,7 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     CheckField(static_cast<EntryField>(wParam));
     return 0;
   case WM_DPICHANGED: {
+    if (!IsWindowVisible(hwnd_)) return 0; // the load step lays it out
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
