@@ -17,10 +17,28 @@ start_program() {
   e2e_open_conversion_window
 }
 
+# Types 26 14 28 29 into the four fields, then Tab as many times as asked.
+type_position() {
+  e2e_type 26; e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
+  local tabs
+  for ((tabs = 0; tabs < ${1:-0}; tabs++)); do e2e_key Tab; done
+}
+
+# Copies the label with the button and checks what it held.
+label_is() {
+  e2e_set_clipboard "sentinel"
+  e2e_click "$GRIDREF" CmdClipboard
+  e2e_wait_clipboard "$1"
+}
+
+# The window's buttons and the label between them, and where the Convert
+# button and the default border are drawn.
+buttons_area=321x153+184+168
+
 converts_and_copies() {
   e2e_set_clipboard "sentinel"
   start_program || return 1
-  e2e_type 26; e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
+  type_position
   e2e_key Return
   e2e_click "$GRIDREF" CmdClipboard
   [[ "$(e2e_clipboard)" == 2628AB25 ]] || e2e_fail "clipboard '$(e2e_clipboard)'"
@@ -50,13 +68,92 @@ click_leaving_a_refused_field_is_dropped() {
   e2e_screenshot "$GRIDREF" "$shots/after.png" || return 1
   # Convert must not be drawn pressed: its pixels are as before the click.
   local diff
-  diff=$(compare -metric AE -crop 137x41+184+168 "$shots/before.png" "$shots/after.png" null: 2>&1)
+  diff=$(e2e_pixels_differing "$shots/before.png" "$shots/after.png" 137x41+184+168)
   [[ "$diff" == 0 ]] || { e2e_fail "Convert looks different after the box ($diff pixels)"; return 1; }
   # Nor did the click convert: the label is still empty when copied.
   e2e_set_clipboard "sentinel"
   e2e_type 26
   e2e_click "$GRIDREF" CmdClipboard
   [[ "$(e2e_clipboard)" == "" ]] || e2e_fail "label held '$(e2e_clipboard)'"
+}
+
+# While a button has the focus, Enter presses that button.
+enter_on_focused_copy_copies() {
+  start_program || return 1
+  type_position; e2e_key Return
+  e2e_click "$GRIDREF" txtDegSouth; e2e_key ctrl+a; e2e_type 30
+  e2e_click "$GRIDREF" CmdClipboard
+  e2e_set_clipboard "sentinel"
+  e2e_key Return # copies the label, 2628AB25: no Convert to 3028AB25
+  e2e_wait_clipboard 2628AB25
+}
+
+enter_on_focused_convert_converts() {
+  start_program || return 1
+  type_position 1
+  e2e_key Return
+  label_is 2628AB25
+}
+
+enter_on_focused_exit_exits() {
+  start_program || return 1
+  type_position 2
+  e2e_key Return
+  e2e_wait_exit
+}
+
+# Access keys need Alt: a plain x on any button does nothing.
+plain_x_on_a_button_does_nothing() {
+  start_program || return 1
+  type_position; e2e_key Return
+  e2e_key Tab x Tab x Tab x # on Convert, Exit and Copy to Clipboard
+  sleep 0.5
+  kill -0 "$E2E_PID" 2>/dev/null || { e2e_fail "the program ended"; return 1; }
+  e2e_no_window "SA Limits?" || { e2e_fail "a box opened"; return 1; }
+  label_is 2628AB25
+}
+
+# The field left by Shift+Tab is refused; after Retry the caret is back in
+# it, and Convert, not the button Shift+Tab reached, wears the default
+# border: as drawn before, and pressed by Enter.
+default_border_back_on_convert_after_retry() {
+  start_program || return 1
+  e2e_screenshot "$GRIDREF" "$shots/before.png" || return 1
+  e2e_key shift+Tab
+  e2e_window "SA Limits?" >/dev/null || return 1
+  e2e_key Return # Retry
+  e2e_wait_focus "$GRIDREF" || return 1
+  sleep 0.3
+  e2e_screenshot "$GRIDREF" "$shots/after.png" || return 1
+  local diff
+  diff=$(e2e_pixels_differing "$shots/before.png" "$shots/after.png" $buttons_area)
+  [[ "$diff" == 0 ]] || { e2e_fail "the buttons look different after Retry ($diff pixels)"; return 1; }
+  e2e_type 26; e2e_key Return
+  label_is 260AA1
+}
+
+# Under a high-contrast scheme with a dark button face the title window's
+# labels are drawn in the scheme's button text colour (Windows program).
+splash_readable_under_a_dark_scheme() {
+  local colours='HKCU\Control Panel\Colors' name value saved=()
+  for name in ButtonFace Menu ButtonText; do
+    value=$(bash "$here/../windows/wine-run.sh" reg query "$colours" /v $name 2>/dev/null |
+      awk -v n=$name '$1 == n {print $3, $4, $5}' | tr -d '\r')
+    saved+=("$name" "${value:-}")
+  done
+  set_colour() { bash "$here/../windows/wine-run.sh" reg add "$colours" /v "$1" /d "$2" /f >/dev/null 2>&1; }
+  set_colour ButtonFace "0 0 0"; set_colour Menu "0 0 0"; set_colour ButtonText "255 255 0"
+  SPLASH_SHOT="$shots/dark.png" start_program
+  local started=$?
+  for ((i = 0; i < ${#saved[@]}; i += 2)); do
+    if [[ -n "${saved[i + 1]}" ]]; then set_colour "${saved[i]}" "${saved[i + 1]}"
+    else bash "$here/../windows/wine-run.sh" reg delete "$colours" /v "${saved[i]}" /f >/dev/null 2>&1; fi
+  done
+  ((started == 0)) || return 1
+  # lblTitle2, "Quadrangler", clear of the picture.
+  local yellow
+  yellow=$(e2e_pixels_of "$shots/dark.png" 200x45+180+90 yellow)
+  ((yellow > 100)) || e2e_fail "the title has $yellow pixels of the text colour"
 }
 
 alt_x_ends_with_status_0() {
@@ -117,9 +214,13 @@ e2e_start_display || exit 1
 if [[ $mode == openbox ]]; then e2e_start_wm || exit 1; fi
 [[ $E2E_PROGRAM == *.exe ]] && e2e_end_wine_session
 passed=0 failed=0
-for scenario in converts_and_copies refused_entry_then_retry_and_type_at_once \
-  click_leaving_a_refused_field_is_dropped alt_x_ends_with_status_0 cancel_ends_with_status_0 \
-  escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks; do
+scenarios=(converts_and_copies refused_entry_then_retry_and_type_at_once
+  click_leaving_a_refused_field_is_dropped enter_on_focused_copy_copies
+  enter_on_focused_convert_converts enter_on_focused_exit_exits plain_x_on_a_button_does_nothing
+  default_border_back_on_convert_after_retry alt_x_ends_with_status_0 cancel_ends_with_status_0
+  escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks)
+[[ $E2E_PROGRAM == *.exe ]] && scenarios+=(splash_readable_under_a_dark_scheme)
+for scenario in "${scenarios[@]}"; do
   if "$scenario"; then
     passed=$((passed + 1)); echo "PASS: $scenario"
   else

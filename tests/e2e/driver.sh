@@ -169,6 +169,22 @@ e2e_set_clipboard() {
 
 e2e_clipboard() { xclip -selection clipboard -o 2>/dev/null; }
 
+# Waits until the clipboard holds this text.
+e2e_clipboard_is() { [[ "$(e2e_clipboard)" == "$1" ]]; }
+e2e_wait_clipboard() {
+  e2e_wait_for "clipboard never held '$1'" e2e_clipboard_is "$1" ||
+    e2e_fail "it holds '$(e2e_clipboard)'"
+}
+
+# Prints how many pixels of two screenshots differ inside WxH+X+Y.
+e2e_pixels_differing() { compare -metric AE -crop "$3" "$1" "$2" null: 2>&1; }
+
+# Prints how many pixels inside WxH+X+Y of a screenshot are near this colour.
+e2e_pixels_of() {
+  convert "$1" -crop "$2" +repage -fuzz 15% -fill black +opaque "$3" -fill white -opaque "$3" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
 e2e_screenshot() {
   local window
   window=$(e2e_window "$1") || return 1

@@ -10,7 +10,17 @@ namespace ui::win32 {
 bool TakeDialogKey(MSG& message) {
   frmGridref* gridref = frmGridref::Current();
   if (!gridref) return false;
-  return gridref->TakeAccessKey(message) || IsDialogMessageW(gridref->Handle(), &message);
+  const HWND window = gridref->Handle();
+  if (!window || (message.hwnd != window && !IsChild(window, message.hwnd))) return false;
+  if (gridref->TakeAccessKey(message) || gridref->TakeNavigationKey(message)) return true;
+  // IsDialogMessageW reads a character that the focused control does not
+  // take as an access key: without Alt, a letter must never press a button.
+  if ((message.message == WM_CHAR || message.message == WM_DEADCHAR) &&
+      !(SendMessageW(message.hwnd, WM_GETDLGCODE, message.wParam,
+                     reinterpret_cast<LPARAM>(&message)) &
+        DLGC_WANTCHARS))
+    return false;
+  return IsDialogMessageW(window, &message);
 }
 
 int RunProgram() {

@@ -10,8 +10,10 @@ using gridref::EntryField;
 
 constexpr wchar_t kClassName[] = L"QuadranglerGridref";
 constexpr int kFirstControlId = 100;
-// Posted after a refused check: the press that left the field is undone.
-constexpr UINT kReleasePress = WM_APP + 1;
+// Posted when a field is left (wParam: the field): the check, and its box,
+// wait until the focus change is complete. Posted messages come before
+// input, so nothing typed or clicked meanwhile slips past it.
+constexpr UINT kCheckField = WM_APP + 1;
 
 std::unique_ptr<frmGridref> theWindow;
 
@@ -54,11 +56,7 @@ void frmGridref::Create() {
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                           this);
   if (!hwnd_) ReportAndEnd(L"The conversion window could not be created.");
-  const UINT dpi = WindowDpi(hwnd_);
-  const SIZE outer = OuterSize(layout, style, 0, dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
-
-  // Created in tab order: IsDialogMessageW tabs in the order of creation.
+  // Created in tab order: GetNextDlgTabItem follows the order of creation.
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const ControlLayout& row = layout.controls[i];
     const wchar_t* cls = L"STATIC";
@@ -76,7 +74,8 @@ void frmGridref::Create() {
       break;
     case ControlKind::Button:
       cls = L"BUTTON";
-      controlStyle |= WS_TABSTOP | (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      // BS_NOTIFY: the default border follows the focus (BN_SETFOCUS).
+      controlStyle |= WS_TABSTOP | BS_NOTIFY | (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       break;
     case ControlKind::Frame:
     case ControlKind::Image:
@@ -90,8 +89,16 @@ void frmGridref::Create() {
     // Unlimited length, as far as the system allows.
     if (row.kind == ControlKind::TextBox) SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
   }
+  // Centred first, then laid out at the DPI of where it stands: on screens
+  // of mixed DPI the move can change it.
+  UINT dpi = 0;
+  for (int pass = 0; pass < 2 && dpi != WindowDpi(hwnd_); ++pass) {
+    dpi = WindowDpi(hwnd_);
+    const SIZE outer = OuterSize(layout, style, 0, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+    Form_Load();
+  }
   Layout(dpi);
-  Form_Load();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(Field(EntryField::txtDegSouth));
@@ -123,6 +130,48 @@ HWND frmGridref::Field(EntryField field) const {
   return nullptr;
 }
 
+bool frmGridref::TakeNavigationKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || !hwnd_) return false;
+  if (message.wParam == VK_RETURN) {
+    const HWND button = DefaultButton();
+    OnCommand(GetDlgCtrlID(button), BN_CLICKED);
+    return true;
+  }
+  if (message.wParam != VK_TAB) return false;
+  const HWND focus = GetFocus();
+  const HWND next = GetNextDlgTabItem(hwnd_, focus && IsChild(hwnd_, focus) ? focus : nullptr,
+                                      GetKeyState(VK_SHIFT) < 0);
+  if (!next) return true;
+  // Entering a field by the keyboard selects its whole text, as in a dialog.
+  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  SetFocus(next);
+  return true;
+}
+
+HWND frmGridref::DefaultButton() const {
+  for (const RenderedControl& control : controls_)
+    if (control.layout->kind == ControlKind::Button &&
+        (GetWindowLongPtrW(control.hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+      return control.hwnd;
+  return Control("cmdConvert");
+}
+
+void frmGridref::ShowDefaultBorder(HWND focus) {
+  // On the focused button; on the window's default button otherwise.
+  bool onButton = false;
+  for (const RenderedControl& control : controls_)
+    onButton |= control.layout->kind == ControlKind::Button && control.hwnd == focus;
+  for (const RenderedControl& control : controls_) {
+    if (control.layout->kind != ControlKind::Button) continue;
+    const bool wears = onButton ? control.hwnd == focus : control.layout->isDefault;
+    const LONG_PTR type = wears ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrW(control.hwnd, GWL_STYLE) & BS_TYPEMASK) != type)
+      SendMessageW(control.hwnd, BM_SETSTYLE, static_cast<WPARAM>(type | BS_NOTIFY), TRUE);
+  }
+}
+
 bool frmGridref::TakeAccessKey(const MSG& message) {
   if (message.message != WM_SYSCHAR || !hwnd_ ||
       (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)))
@@ -143,17 +192,23 @@ void frmGridref::Form_Load() {
 
 void frmGridref::FieldLeft(EntryField field) {
   // Only a move to another of our controls is the user leaving the field:
-  // not the window losing activation, nor a box taking the focus.
+  // not the window losing activation, nor a box taking the focus, nor the
+  // focus given back by a check.
   const HWND focus = GetFocus();
-  if (!focus || !IsChild(hwnd_, focus)) return;
+  if (!focus || !IsChild(hwnd_, focus) || behaviour_.CheckRunning()) return;
+  PostMessageW(hwnd_, kCheckField, static_cast<WPARAM>(field), 0);
+}
+
+void frmGridref::CheckField(EntryField field) {
   const int boxesBefore = behaviour_.BoxesShown();
   RunLostFocusHandler(*this, field);
-  // The click that left a refused field does not take effect: the button
-  // (or field) under it goes on to capture the mouse and draw itself
-  // pressed once the box is gone; the posted message undoes that before
-  // any further input is read.
-  if (behaviour_.BoxesShown() != boxesBefore && !ProgramEnding())
-    PostMessageW(hwnd_, kReleasePress, 0, 0);
+  if (behaviour_.BoxesShown() == boxesBefore || ProgramEnding()) return;
+  // The click that left a refused field does not take effect: the control
+  // under it lets go of the mouse, and no button stays drawn pressed.
+  if (const HWND captured = GetCapture(); captured && IsChild(hwnd_, captured)) ReleaseCapture();
+  for (const RenderedControl& control : controls_)
+    if (control.layout->kind == ControlKind::Button)
+      SendMessageW(control.hwnd, BM_SETSTATE, FALSE, 0);
 }
 
 void frmGridref::txtDegSouth_LostFocus() {
@@ -179,8 +234,14 @@ void frmGridref::cmdExit_Click() {
 }
 
 void frmGridref::OnCommand(int id, int code) {
+  // A click released while a check's box is open is the click that left
+  // the refused field: it does not take effect. BS_NOTIFY turns a second
+  // click in a row into BN_DOUBLECLICKED: a click all the same.
+  const bool clicked =
+      (code == BN_CLICKED || code == BN_DOUBLECLICKED) && !behaviour_.CheckRunning();
   if (id == IDCANCEL) { // the Exit button, Escape
-    cmdExit_Click();
+    if (clicked) cmdExit_Click();
+    if (code == BN_SETFOCUS) ShowDefaultBorder(GetDlgItem(hwnd_, id));
     return;
   }
   const auto index = static_cast<std::size_t>(id - kFirstControlId);
@@ -189,7 +250,9 @@ void frmGridref::OnCommand(int id, int code) {
   if (code == EN_KILLFOCUS) {
     for (EntryField field : gridref::AllEntryFields)
       if (Field(field) == controls_[index].hwnd) FieldLeft(field);
-  } else if (code == BN_CLICKED) {
+  } else if (code == EN_SETFOCUS || code == BN_SETFOCUS) {
+    ShowDefaultBorder(controls_[index].hwnd);
+  } else if (clicked) {
     if (name == "cmdConvert") cmdConvert_Click();
     if (name == "CmdClipboard") CmdClipboard_Click();
   }
@@ -211,11 +274,8 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_COMMAND:
     OnCommand(LOWORD(wParam), HIWORD(wParam));
     return 0;
-  case DM_GETDEFID: // Enter in a field presses Convert
-    for (std::size_t i = 0; i < controls_.size(); ++i)
-      if (controls_[i].layout->isDefault)
-        return MAKELRESULT(ControlId(*controls_[i].layout, i), DC_HASDEFID);
-    return 0;
+  case DM_GETDEFID: // the button that wears the default border
+    return MAKELRESULT(GetDlgCtrlID(DefaultButton()), DC_HASDEFID);
   case WM_ERASEBKGND: {
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -224,6 +284,7 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   case WM_CTLCOLORSTATIC: {
     const auto dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT)); // the default text colour
     for (const RenderedControl& control : controls_) {
       if (control.hwnd != reinterpret_cast<HWND>(lParam)) continue;
       const Colour& background = control.layout->background;
@@ -246,13 +307,11 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                         : Field(EntryField::txtDegSouth));
     }
     return 0;
-  case kReleasePress:
-    if (const HWND captured = GetCapture(); captured && IsChild(hwnd_, captured)) ReleaseCapture();
-    for (const RenderedControl& control : controls_)
-      if (control.layout->kind == ControlKind::Button)
-        SendMessageW(control.hwnd, BM_SETSTATE, FALSE, 0);
+  case kCheckField:
+    CheckField(static_cast<EntryField>(wParam));
     return 0;
   case WM_DPICHANGED: {
+    if (!IsWindowVisible(hwnd_)) return 0; // the load step lays it out
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -313,25 +372,33 @@ void frmGridref::ShowGridReference(std::string_view text) {
 }
 
 void frmGridref::PutOnClipboard(std::string_view text) {
-  // Another program may hold the clipboard for a moment.
-  bool open = false;
-  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd_)); ++attempt)
-    Sleep(10);
-  if (!open) ReportAndEnd(L"The clipboard could not be opened.");
-  EmptyClipboard();
+  // The text is ready before the clipboard opens, and the clipboard is
+  // closed before any report: no box shows while it stays open and emptied.
   const std::wstring wide = Wide(text);
   const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   void* locked = memory ? GlobalLock(memory) : nullptr;
-  if (!locked) ReportAndEnd(L"No memory for the clipboard.");
+  if (!locked) {
+    if (memory) GlobalFree(memory);
+    ReportAndEnd(L"No memory for the clipboard.", hwnd_);
+  }
   CopyMemory(locked, wide.c_str(), bytes);
   GlobalUnlock(memory);
-  if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd_)); ++attempt)
+    Sleep(10);
+  if (!open) {
     GlobalFree(memory);
-    CloseClipboard();
-    ReportAndEnd(L"The text could not be put on the clipboard.");
+    ReportAndEnd(L"The clipboard could not be opened.", hwnd_);
   }
+  EmptyClipboard();
+  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
   CloseClipboard();
+  if (!put) {
+    GlobalFree(memory);
+    ReportAndEnd(L"The text could not be put on the clipboard.", hwnd_);
+  }
 }
 
 std::string frmGridref::DecimalSeparator() {

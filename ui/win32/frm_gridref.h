@@ -25,6 +25,9 @@ public:
   // once, like Escape, without moving the focus (which would check the field
   // being left).
   bool TakeAccessKey(const MSG& message);
+  // Tab and Shift+Tab along the tab order; Enter presses the button that
+  // wears the default border (Convert while the focus is in a field).
+  bool TakeNavigationKey(const MSG& message);
 
   // Handlers, named after their control and event.
   void Form_Load();
@@ -44,6 +47,9 @@ private:
   void Layout(UINT dpi);
   void OnCommand(int id, int code);
   void FieldLeft(gridref::EntryField field);
+  void CheckField(gridref::EntryField field);
+  HWND DefaultButton() const;
+  void ShowDefaultBorder(HWND focus);
   HWND Field(gridref::EntryField field) const;
 
   // ConversionWindowHost

@@ -75,8 +75,13 @@ void frmSplash::Create() {
     controls_[i].hwnd = CreateWindowExW(0, L"STATIC", Wide(row.caption).c_str(), style, 0, 0, 0, 0,
                                         Frame1, nullptr, instance, nullptr);
   }
-  Layout(WindowDpi(hwnd_));
-  CentreOnScreen(hwnd_);
+  // Centred first, then laid out at the DPI of where it stands.
+  UINT dpi = 0;
+  for (int pass = 0; pass < 2 && dpi != WindowDpi(hwnd_); ++pass) {
+    dpi = WindowDpi(hwnd_);
+    Layout(dpi);
+    CentreOnScreen(hwnd_);
+  }
   ShowWindow(hwnd_, SW_SHOW);
   // Keys come to the window itself: nothing on it takes the focus.
   SetForegroundWindow(hwnd_);
@@ -121,9 +126,16 @@ LRESULT frmSplash::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_ACTIVATE:
     if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd_);
     return 0;
-  case WM_DPICHANGED:
+  case WM_DPICHANGED: {
+    if (!IsWindowVisible(hwnd_)) return 0; // the start lays it out
     Layout(HIWORD(wParam));
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return 0;
+  }
   case WM_DESTROY:
     for (RenderedControl& control : controls_)
       DeleteFont(control);
@@ -159,6 +171,9 @@ LRESULT frmSplash::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 1;
   }
   case WM_CTLCOLORSTATIC:
+    // Both colours, or a scheme with a dark face shows the DC's black text
+    // on it.
+    SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
     SetBkColor(reinterpret_cast<HDC>(wParam), labelColour_);
     return reinterpret_cast<LRESULT>(labelBrush_);
   case WM_DRAWITEM: { // the picture, stretched to its box over the frame

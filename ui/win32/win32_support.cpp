@@ -131,8 +131,9 @@ void CentreOnScreen(HWND window) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ReportAndEnd(const wchar_t* what) {
-  MessageBoxW(nullptr, what, L"3 x 3-Minute Quadrangler", MB_OK | MB_ICONERROR);
+void ReportAndEnd(const wchar_t* what, HWND owner) {
+  // Modal to the window: no further click reaches it while the box shows.
+  MessageBoxW(owner, what, L"3 x 3-Minute Quadrangler", MB_OK | MB_ICONERROR | MB_APPLMODAL);
   ExitProcess(1);
 }
 

@@ -50,8 +50,9 @@ COLORREF ColourOf(const Colour& colour, COLORREF fallback);
 // clamped, so a window larger than the screen gets a negative left or top.
 void CentreOnScreen(HWND window);
 
-// No handler traps errors: a failure is reported and the run ends.
-[[noreturn]] void ReportAndEnd(const wchar_t* what);
+// No handler traps errors: a failure is reported (in a box modal to the
+// owner, where there is one) and the run ends.
+[[noreturn]] void ReportAndEnd(const wchar_t* what, HWND owner = nullptr);
 
 // The icon picture of this size from the program's icon group.
 HICON ProgramIcon(int size);
