@@ -24,12 +24,13 @@ e2e_title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}
 # Starts Xvfb on a free display, without a window manager. Xvfb finds the
 # number itself: a display of another server in a chroot or container shares
 # the abstract socket namespace, which no lock file here shows.
+# Usage: e2e_start_display [WIDTHxHEIGHTxDEPTH]   (1024x768x24)
 e2e_start_display() {
   local numberfile
   numberfile=$(mktemp)
   # -noreset: the server would reset whenever its last client left, refusing
   # connections for a moment, as between two launches.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" \
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset 3>"$numberfile" \
     >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for _ in $(seq 100); do

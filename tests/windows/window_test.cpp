@@ -1,0 +1,430 @@
+// The live Win32 windows read back in-process: what a screen reader walks and
+// names, and the layout at the process's DPI on both DPI paths. window_test.sh
+// runs it once per DPI; the argument is the DPI the Wine prefix was set to.
+#include "ui/win32/frm_gridref.h"
+#include "ui/win32/frm_splash.h"
+#include "ui/win32/win32_support.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace ui;
+using namespace ui::win32;
+
+UINT expectedDpi = 0;
+
+// Handles the messages queued within about this time; a closed splash's quit
+// message is dropped, the test run goes on.
+void Pump(DWORD milliseconds = 100) {
+  const DWORD start = GetTickCount();
+  MSG message{};
+  do {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  } while (GetTickCount() - start < milliseconds);
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+bool IsClass(HWND hwnd, const wchar_t* name) {
+  return lstrcmpiW(ClassOf(hwnd).c_str(), name) == 0;
+}
+
+std::wstring WithoutAmpersand(std::wstring text) {
+  std::erase(text, L'&');
+  return text;
+}
+
+// The children in Z order, each followed by its own: the order a screen
+// reader walks them in, and the order of the layout table's rows.
+void Walk(HWND parent, std::vector<HWND>& out) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    out.push_back(child);
+    Walk(child, out);
+  }
+}
+
+struct Search {
+  const wchar_t* cls;
+  HWND found;
+};
+
+BOOL CALLBACK FirstVisible(HWND hwnd, LPARAM search) {
+  auto& s = *reinterpret_cast<Search*>(search);
+  if (!IsWindowVisible(hwnd) || (s.cls && !IsClass(hwnd, s.cls))) return TRUE;
+  s.found = hwnd;
+  return FALSE;
+}
+
+// The thread's first visible top-level window, of this class if one is named.
+HWND VisibleWindowOfThread(DWORD thread, const wchar_t* cls = nullptr) {
+  Search search{cls, nullptr};
+  EnumThreadWindows(thread, &FirstVisible, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// One of the two windows, opened as the program opens it, destroyed after.
+class Opened {
+public:
+  explicit Opened(const WindowLayout& layout) : layout_(layout) {
+    if (&layout == &kSplashLayout) {
+      frmSplash::Open();
+      hwnd_ = VisibleWindowOfThread(GetCurrentThreadId());
+    } else {
+      hwnd_ = frmGridref::Open()->Handle();
+    }
+    Pump();
+    if (hwnd_) Walk(hwnd_, controls_);
+  }
+  ~Opened() {
+    DestroyWindow(hwnd_);
+    Pump();
+  }
+  Opened(const Opened&) = delete;
+  Opened& operator=(const Opened&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  // The window's control of this row of its layout.
+  HWND Control(std::size_t row) const { return row < controls_.size() ? controls_[row] : nullptr; }
+  HWND Control(std::string_view name) const {
+    return Control(
+        static_cast<std::size_t>(&ControlNamed(layout_, name) - layout_.controls.data()));
+  }
+  std::size_t Count() const { return controls_.size(); }
+
+private:
+  const WindowLayout& layout_;
+  HWND hwnd_ = nullptr;
+  std::vector<HWND> controls_;
+};
+
+// Takes the older systems' DPI path (no per-monitor functions) while alive.
+class OlderSystemPath {
+public:
+  OlderSystemPath() { Dpi() = {}; }
+  ~OlderSystemPath() { Dpi() = saved_; }
+  OlderSystemPath(const OlderSystemPath&) = delete;
+  OlderSystemPath& operator=(const OlderSystemPath&) = delete;
+
+private:
+  DpiFunctions saved_ = Dpi();
+};
+
+RECT RectInParent(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+RECT ClientRect(HWND hwnd) {
+  RECT rect{};
+  GetClientRect(hwnd, &rect);
+  return rect;
+}
+
+HFONT FontOf(HWND control) {
+  return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+}
+
+SIZE TextExtent(HWND control, const std::wstring& text) {
+  const HDC dc = GetDC(control);
+  const HFONT font = FontOf(control);
+  const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return extent;
+}
+
+LONG FontHeight(HWND control) {
+  LOGFONTW font{};
+  return GetObjectW(FontOf(control), sizeof font, &font) ? font.lfHeight : 0;
+}
+
+// The name oleacc gives the control; empty where it has none. __uuidof:
+// MinGW's liboleacc.a resolves IID_IAccessible to a code thunk, not the GUID.
+std::wstring AccessibleName(HWND hwnd) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+    return {};
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  const bool named = object->get_accName(self, &name) == S_OK && name;
+  object->Release();
+  std::wstring out = named ? name : L"";
+  SysFreeString(name);
+  return out;
+}
+
+const WindowLayout* const kWindows[] = {&kSplashLayout, &kGridrefLayout};
+
+std::string WindowName(const testing::TestParamInfo<const WindowLayout*>& info) {
+  return std::string(info.param->name);
+}
+
+// --- What a screen reader sees -------------------------------------------
+
+class ScreenReader : public testing::TestWithParam<const WindowLayout*> {};
+
+TEST_P(ScreenReader, WalksTheControlsInTheLayoutsOrder) {
+  const WindowLayout& layout = *GetParam();
+  const Opened window(layout);
+  ASSERT_EQ(window.Count(), layout.controls.size());
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlLayout& row = layout.controls[i];
+    SCOPED_TRACE(std::string(row.name));
+    const HWND control = window.Control(i);
+    const wchar_t* cls = row.kind == ControlKind::TextBox  ? L"Edit"
+                         : row.kind == ControlKind::Button ? L"Button"
+                         : row.kind == ControlKind::Frame  ? nullptr // a window class of its own
+                                                           : L"Static";
+    if (cls) {
+      EXPECT_TRUE(IsClass(control, cls)) << Utf8(ClassOf(control));
+    }
+    EXPECT_EQ(Utf8(WindowText(control)), row.caption);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, ScreenReader, testing::ValuesIn(kWindows), WindowName);
+
+// Windows names a field after the static created just before it, a button
+// after its caption without the access key's ampersand.
+struct Spoken {
+  std::string_view control;
+  const wchar_t* cls;
+  const wchar_t* name;
+};
+constexpr Spoken kSpoken[] = {
+    {"txtDegSouth", L"Edit", L"Degrees South:"},
+    {"txtMinSouth", L"Edit", L"Minutes South:"},
+    {"txtDegEast", L"Edit", L"Degrees East:"},
+    {"txtMinEast", L"Edit", L"Minutes East:"},
+    {"cmdConvert", L"Button", L"Convert"},
+    {"CmdClipboard", L"Button", L"Copy to Clipboard"},
+    {"cmdExit", L"Button", L"Exit"},
+};
+
+// The window numbers its controls from 100 in table order; Exit is IDCANCEL.
+HWND ControlById(HWND window, std::string_view name) {
+  const ControlLayout& row = ControlNamed(kGridrefLayout, name);
+  return GetDlgItem(window, row.isCancel
+                                ? IDCANCEL
+                                : 100 + static_cast<int>(&row - kGridrefLayout.controls.data()));
+}
+
+TEST(ScreenReaderNames, EachFieldAfterItsLabelEachButtonByItsCaption) {
+  const Opened window(kGridrefLayout);
+  for (const Spoken& spoken : kSpoken) {
+    SCOPED_TRACE(std::string(spoken.control));
+    const HWND control = ControlById(window.Handle(), spoken.control);
+    ASSERT_TRUE(control);
+    EXPECT_TRUE(IsClass(control, spoken.cls)) << Utf8(ClassOf(control));
+    const bool field = lstrcmpiW(spoken.cls, L"Edit") == 0;
+    const HWND namer = field ? GetWindow(control, GW_HWNDPREV) : control;
+    if (field) {
+      EXPECT_TRUE(IsClass(namer, L"Static")) << Utf8(ClassOf(namer));
+    }
+    EXPECT_EQ(WithoutAmpersand(WindowText(namer)), spoken.name);
+    EXPECT_EQ(AccessibleName(control), spoken.name);
+  }
+}
+
+// The refused entry's box, as read from a second thread while it is open.
+struct BoxSeen {
+  std::wstring cls, title;
+  std::vector<std::pair<std::wstring, std::wstring>> children; // class, text
+  std::wstring retry, cancel;
+};
+
+BoxSeen AnswerRetryOnceOpen(DWORD thread, const std::atomic<bool>& stop) {
+  BoxSeen seen;
+  while (!stop) {
+    if (const HWND box = VisibleWindowOfThread(thread, L"#32770")) {
+      seen.cls = ClassOf(box);
+      seen.title = WindowText(box);
+      std::vector<HWND> children;
+      Walk(box, children);
+      for (const HWND child : children)
+        seen.children.emplace_back(ClassOf(child), WindowText(child));
+      seen.retry = WindowText(GetDlgItem(box, IDRETRY));
+      seen.cancel = WindowText(GetDlgItem(box, IDCANCEL));
+      // Retry: Cancel would end the run.
+      PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDRETRY, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(box, IDRETRY)));
+      break;
+    }
+    Sleep(20);
+  }
+  return seen;
+}
+
+TEST(ScreenReaderNames, TheRefusedEntrysBoxIsTheSystemsWithItsPromptAndButtons) {
+  const Opened window(kGridrefLayout);
+  const HWND degSouth = window.Control("txtDegSouth");
+  std::atomic<bool> stop = false;
+  BoxSeen seen;
+  std::thread answerer(
+      [&, thread = GetCurrentThreadId()] { seen = AnswerRetryOnceOpen(thread, stop); });
+  SetWindowTextW(degSouth, L"5");
+  SetFocus(window.Control("txtMinSouth")); // the check runs, and its box, in here
+  Pump();
+  stop = true;
+  answerer.join();
+
+  EXPECT_EQ(seen.cls, L"#32770");
+  EXPECT_EQ(seen.title, L"SA Limits?");
+  const std::pair<std::wstring, std::wstring> prompt{L"Static",
+                                                     L"This Grid is not in Southern Africa!"};
+  bool promptFound = false;
+  for (const auto& [cls, text] : seen.children)
+    promptFound |= lstrcmpiW(cls.c_str(), prompt.first.c_str()) == 0 && text == prompt.second;
+  EXPECT_TRUE(promptFound);
+  EXPECT_EQ(WithoutAmpersand(seen.retry), L"Retry");
+  EXPECT_EQ(WithoutAmpersand(seen.cancel), L"Cancel");
+  // Retry empties the field and gives it the focus again.
+  EXPECT_EQ(WindowText(degSouth), L"");
+  EXPECT_EQ(GetFocus(), degSouth);
+}
+
+// --- The layout at this DPI, on both DPI paths ----------------------------
+
+struct Case {
+  const WindowLayout* window;
+  bool olderPath;
+};
+
+class Layout : public testing::TestWithParam<Case> {};
+
+// The widest grid reference a valid entry gives: lblGridRef starts empty.
+constexpr wchar_t kWidestReference[] = L"3636DD25";
+
+TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
+  const WindowLayout& layout = *GetParam().window;
+  std::optional<OlderSystemPath> older;
+  if (GetParam().olderPath) older.emplace();
+  const Opened window(layout);
+  const int dpi = static_cast<int>(expectedDpi);
+  ASSERT_EQ(WindowDpi(window.Handle()), expectedDpi);
+  ASSERT_EQ(window.Count(), layout.controls.size());
+
+  const RECT client = ClientRect(window.Handle());
+  EXPECT_EQ(client.right, TwipsToPixels(layout.clientWidth, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(layout.clientHeight, dpi));
+
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlLayout& row = layout.controls[i];
+    SCOPED_TRACE(std::string(row.name));
+    const HWND control = window.Control(i);
+    const RECT rect = RectInParent(control);
+    const RECT parent = ClientRect(GetParent(control));
+    EXPECT_GE(rect.left, 0);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.right, parent.right);
+    EXPECT_LE(rect.bottom, parent.bottom);
+    if (!row.sizesItself) {
+      // Within a pixel: the window rounds the size, not the far edge.
+      EXPECT_EQ(rect.left, TwipsToPixels(row.left, dpi));
+      EXPECT_EQ(rect.top, TwipsToPixels(row.top, dpi));
+      EXPECT_NEAR(rect.right, TwipsToPixels(row.left + row.width, dpi), 1);
+      EXPECT_NEAR(rect.bottom, TwipsToPixels(row.top + row.height, dpi), 1);
+    }
+    std::wstring text = WithoutAmpersand(Wide(row.caption));
+    if (row.name == "lblGridRef") text = kWidestReference;
+    if (!text.empty()) {
+      const SIZE extent = TextExtent(control, text);
+      const RECT inside = ClientRect(control);
+      EXPECT_LE(extent.cx, inside.right) << "caption clipped";
+      EXPECT_LE(extent.cy, inside.bottom) << "caption clipped";
+    }
+  }
+
+  if (&layout == &kSplashLayout) {
+    // The frame's margins: 120 left and top, 180 right, 75 bottom.
+    const RECT frame = RectInParent(window.Control("Frame1"));
+    const std::pair<LONG, int> margins[] = {{frame.left, 120},
+                                            {frame.top, 120},
+                                            {client.right - frame.right, 180},
+                                            {client.bottom - frame.bottom, 75}};
+    for (const auto& [pixels, twips] : margins)
+      EXPECT_NEAR(pixels, TwipsToPixels(twips, dpi), 1) << twips << " twips";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, Layout,
+                         testing::Values(Case{&kSplashLayout, false}, Case{&kSplashLayout, true},
+                                         Case{&kGridrefLayout, false}, Case{&kGridrefLayout, true}),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.window->name) +
+                                  (info.param.olderPath ? "_OlderSystems" : "_Windows10");
+                         });
+
+// Client size, then each control's rectangle and font height.
+std::vector<std::array<LONG, 5>> Geometry(const WindowLayout& layout) {
+  const Opened window(layout);
+  const RECT client = ClientRect(window.Handle());
+  std::vector<std::array<LONG, 5>> out = {{client.right, client.bottom, 0, 0, 0}};
+  for (std::size_t i = 0; i < window.Count(); ++i) {
+    const RECT rect = RectInParent(window.Control(i));
+    out.push_back({rect.left, rect.top, rect.right, rect.bottom, FontHeight(window.Control(i))});
+  }
+  return out;
+}
+
+class OlderSystems : public testing::TestWithParam<const WindowLayout*> {};
+
+TEST_P(OlderSystems, LayOutAsWindows10) {
+  const auto newer = Geometry(*GetParam());
+  const OlderSystemPath older;
+  EXPECT_EQ(Geometry(*GetParam()), newer);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, OlderSystems, testing::ValuesIn(kWindows), WindowName);
+
+} // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc != 2 || std::atoi(argv[1]) <= 0) {
+    std::fprintf(stderr, "usage: window_test DPI   (the DPI the Wine prefix is set to)\n");
+    return 2;
+  }
+  expectedDpi = static_cast<UINT>(std::atoi(argv[1]));
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  CoInitialize(nullptr);
+  const DpiFunctions& found = Dpi();
+  std::printf("per-monitor DPI functions: GetDpiForWindow %s, AdjustWindowRectExForDpi %s, "
+              "SystemParametersInfoForDpi %s\n",
+              found.getDpiForWindow ? "found" : "missing",
+              found.adjustWindowRectExForDpi ? "found" : "missing",
+              found.systemParametersInfoForDpi ? "found" : "missing");
+  return RUN_ALL_TESTS();
+}
