@@ -36,13 +36,18 @@ public:
   }
 
   // Before each event: whether it is one that may end the run (Exit,
-  // Escape, Alt+X, closing the window).
-  void EventStarts(bool mayEnd) { mayEnd_ = mayEnd; }
+  // Escape, Alt+X, closing the window), and one that may press Convert (a
+  // click on it; Enter in a field or on it; Space on it).
+  void EventStarts(bool mayEnd, bool mayConvert) {
+    mayEnd_ = mayEnd;
+    mayConvert_ = mayConvert;
+  }
 
   // Convert ran on these texts: the label must show their conversion.
-  void Converted(const std::array<std::string, 4>& fields) {
+  std::string Converted(const std::array<std::string, 4>& fields) {
     expectedLabel_ = ComposeGridReference(
         ReadCoordinateEntry(fields[0], fields[1], fields[2], fields[3]), separator_);
+    return mayConvert_ ? "" : "Convert ran";
   }
 
   // A box is open (with this many of the program's boxes open at once) and
@@ -97,6 +102,7 @@ private:
   std::string expectedLabel_;
   bool retried_ = false;
   bool mayEnd_ = false;
+  bool mayConvert_ = false;
   WindowState atBox_;
 };
 

@@ -129,7 +129,7 @@ void UserEventSoak::SplashEvent() {
   window_ = windows.first();
   QVERIFY(QTest::qWaitForWindowActive(window_));
   connect(window_->findChild<QPushButton*>("cmdConvert"), &QPushButton::clicked, this,
-          [this] { properties_.Converted(State().fields); });
+          [this] { Verify(properties_.Converted(State().fields)); });
 }
 
 void UserEventSoak::WindowEvent() {
@@ -142,13 +142,17 @@ void UserEventSoak::WindowEvent() {
                                          "lblDegSouth", "lblMinEast",   "cmdExit"};
   QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window_.data();
   const bool onExit = focus->objectName() == QLatin1String("cmdExit");
+  const bool onConvert = focus->objectName() == QLatin1String("cmdConvert");
+  const bool onOtherButton =
+      !onConvert && qobject_cast<QPushButton*>(focus) != nullptr; // Enter presses that one
   const int kind = Pick(100);
-  bool endAllowed = false;
+  bool endAllowed = false, convertAllowed = false;
   if (kind < 38) {
     const QString text = texts[Pick(texts.size())];
     last_ = "type '" + text + "'";
     endAllowed = onExit && text.contains(QLatin1Char(' ')); // Space presses the button
-    properties_.EventStarts(endAllowed);
+    convertAllowed = onConvert && text.contains(QLatin1Char(' '));
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClicks(focus, text);
   } else if (kind < 40) {
     QString paste;
@@ -156,34 +160,35 @@ void UserEventSoak::WindowEvent() {
       paste += QChar("0123456789.,-+ aZ"[Pick(17)]);
     last_ = QStringLiteral("paste 1 kB");
     QGuiApplication::clipboard()->setText(paste);
-    properties_.EventStarts(endAllowed);
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
   } else if (kind < 52) {
     last_ = QStringLiteral("Tab");
-    properties_.EventStarts(endAllowed);
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_Tab);
   } else if (kind < 58) {
     last_ = QStringLiteral("Shift+Tab");
-    properties_.EventStarts(endAllowed);
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_Tab, Qt::ShiftModifier);
   } else if (kind < 66) {
     last_ = QStringLiteral("Enter");
     endAllowed = onExit;
-    properties_.EventStarts(endAllowed);
+    convertAllowed = !onOtherButton;
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_Return);
   } else if (kind < 70) {
     last_ = QStringLiteral("Backspace");
-    properties_.EventStarts(endAllowed);
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_Backspace);
   } else if (kind < 71) {
     last_ = QStringLiteral("Escape");
     endAllowed = true;
-    properties_.EventStarts(endAllowed);
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_Escape);
   } else if (kind < 72) {
     last_ = QStringLiteral("Alt+X");
     endAllowed = true;
-    properties_.EventStarts(endAllowed);
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::keyClick(focus, Qt::Key_X, Qt::AltModifier);
   } else {
     // Exit is clicked far less often than the rest, so that runs get long.
@@ -191,7 +196,8 @@ void UserEventSoak::WindowEvent() {
     const QString name = controls[Pick(n)];
     last_ = "click " + name;
     endAllowed = name == QLatin1String("cmdExit");
-    properties_.EventStarts(endAllowed);
+    convertAllowed = name == QLatin1String("cmdConvert");
+    properties_.EventStarts(endAllowed, convertAllowed);
     QTest::mouseClick(window_->findChild<QWidget*>(name), Qt::LeftButton);
   }
   QCoreApplication::processEvents();

@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,7 +35,8 @@ constexpr int kIdleMs = 3; // the queue stays empty this long: the event is hand
 std::mutex propertiesMutex;
 WalkProperties* properties = nullptr;
 DWORD uiThread = 0;
-std::string failure; // the first property broken, with the event
+std::string failure;      // the first property broken, with the event
+std::string convertError; // a Convert that the event should not have run
 
 // ---- input, as the system delivers it ----
 
@@ -191,7 +193,8 @@ LRESULT CALLBACK WatchConvert(int code, WPARAM wParam, LPARAM lParam) {
       LOWORD(sent->wParam) == GetDlgCtrlID(window->Control("cmdConvert")) && !ui::ProgramEnding()) {
     const WindowState state = StateOf(*window);
     std::lock_guard lock(propertiesMutex);
-    properties->Converted(state.fields);
+    if (const std::string error = properties->Converted(state.fields); !error.empty())
+      convertError = error;
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -323,19 +326,19 @@ void Walk::WindowEvent(frmGridref& window) {
                                          "cmdConvert",  "CmdClipboard", "lblHeader",  "lblGridRef",
                                          "lblDegSouth", "lblMinEast",   "cmdExit"};
   const std::string focus = StateOf(window).focus;
-  const bool onExit = focus == "cmdExit";
-  bool mayEnd = false;
+  const bool onExit = focus == "cmdExit", onConvert = focus == "cmdConvert";
+  const bool onOtherButton = onExit || focus == "CmdClipboard"; // Enter presses that one
   const int kind = Pick(1000);
-  auto announce = [&](std::string what, bool ends) {
+  auto announce = [&](std::string what, bool mayEnd, bool mayConvert = false) {
     last_ = std::move(what);
-    mayEnd = ends;
     std::lock_guard lock(propertiesMutex);
-    properties->EventStarts(mayEnd);
+    properties->EventStarts(mayEnd, mayConvert);
   };
   if (kind < 380) {
     const std::string text = texts[Pick(static_cast<int>(std::size(texts)))];
     // Space presses a focused button.
-    announce("type '" + text + "' on " + focus, onExit && text.find(' ') != std::string::npos);
+    const bool space = text.find(' ') != std::string::npos;
+    announce("type '" + text + "' on " + focus, onExit && space, onConvert && space);
     TypeText(text);
   } else if (kind < 400) {
     std::wstring paste;
@@ -351,7 +354,7 @@ void Walk::WindowEvent(frmGridref& window) {
     announce("Shift+Tab from " + focus, false);
     Press({VK_SHIFT}, VK_TAB);
   } else if (kind < 660) {
-    announce("Enter on " + focus, onExit);
+    announce("Enter on " + focus, onExit, !onOtherButton);
     Press({}, VK_RETURN);
   } else if (kind < 700) {
     announce("Backspace on " + focus, false);
@@ -383,7 +386,7 @@ void Walk::WindowEvent(frmGridref& window) {
     const int n = Pick(100) == 0 ? static_cast<int>(std::size(controls))
                                  : static_cast<int>(std::size(controls)) - 1;
     const std::string name = controls[Pick(n)];
-    announce("click " + name + " from " + focus, name == "cmdExit");
+    announce("click " + name + " from " + focus, name == "cmdExit", name == "cmdConvert");
     ClickAt(CentreOf(window.Control(name)));
   }
   const bool stillRunning = Pump();
@@ -396,6 +399,7 @@ void Walk::WindowEvent(frmGridref& window) {
                   : properties->CheckWindow(StateOf(window));
   }
   if (!error.empty()) Fail(error);
+  if (!convertError.empty()) Fail(std::exchange(convertError, ""));
   if (ended) EndRun();
 }
 

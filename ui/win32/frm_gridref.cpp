@@ -1,5 +1,7 @@
 #include "ui/win32/frm_gridref.h"
 
+#include <commctrl.h>
+
 #include <cwctype>
 #include <memory>
 
@@ -16,6 +18,16 @@ constexpr int kFirstControlId = 100;
 constexpr UINT kCheckField = WM_APP + 1;
 
 std::unique_ptr<frmGridref> theWindow;
+
+// A second click in a row is a click like the first: it takes the focus,
+// so that the field being left is checked first. (BS_NOTIFY would make it a
+// BN_DOUBLECLICKED that does neither.)
+LRESULT CALLBACK SingleClicks(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                              DWORD_PTR /*data*/) {
+  if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, SingleClicks, id);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
 
 int ControlId(const ControlLayout& control, std::size_t index) {
   return control.isCancel ? IDCANCEL : kFirstControlId + static_cast<int>(index);
@@ -88,6 +100,7 @@ void frmGridref::Create() {
     if (!controls_[i].hwnd) ReportAndEnd(L"A control could not be created.");
     // Unlimited length, as far as the system allows.
     if (row.kind == ControlKind::TextBox) SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
+    if (row.kind == ControlKind::Button) SetWindowSubclass(controls_[i].hwnd, SingleClicks, 1, 0);
   }
   // Centred first, then laid out at the DPI of where it stands: on screens
   // of mixed DPI the move can change it.
@@ -133,8 +146,10 @@ HWND frmGridref::Field(EntryField field) const {
 bool frmGridref::TakeNavigationKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || !hwnd_) return false;
   if (message.wParam == VK_RETURN) {
+    // As a dialog presses it: the button's command, sent to the window.
     const HWND button = DefaultButton();
-    OnCommand(GetDlgCtrlID(button), BN_CLICKED);
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
     return true;
   }
   if (message.wParam != VK_TAB) return false;
@@ -235,10 +250,8 @@ void frmGridref::cmdExit_Click() {
 
 void frmGridref::OnCommand(int id, int code) {
   // A click released while a check's box is open is the click that left
-  // the refused field: it does not take effect. BS_NOTIFY turns a second
-  // click in a row into BN_DOUBLECLICKED: a click all the same.
-  const bool clicked =
-      (code == BN_CLICKED || code == BN_DOUBLECLICKED) && !behaviour_.CheckRunning();
+  // the refused field: it does not take effect.
+  const bool clicked = code == BN_CLICKED && !behaviour_.CheckRunning();
   if (id == IDCANCEL) { // the Exit button, Escape
     if (clicked) cmdExit_Click();
     if (code == BN_SETFOCUS) ShowDefaultBorder(GetDlgItem(hwnd_, id));
