@@ -386,6 +386,34 @@ INSTANTIATE_TEST_SUITE_P(Windows, Layout,
                                   (info.param.olderPath ? "_OlderSystems" : "_Windows10");
                          });
 
+// Moved to a screen of another DPI, a window takes the rectangle the system
+// suggests and lays itself out anew at that DPI.
+class DpiChange : public testing::TestWithParam<const WindowLayout*> {};
+
+TEST_P(DpiChange, TakesTheSuggestedRectangleAndLaysOutAnew) {
+  const WindowLayout& layout = *GetParam();
+  const Opened window(layout);
+  const UINT dpi = expectedDpi == 192 ? 120 : 192;
+  const auto style = static_cast<DWORD>(GetWindowLongW(window.Handle(), GWL_STYLE));
+  const SIZE outer = OuterSize(layout, style, 0, dpi);
+  RECT suggested{40, 30, 40 + outer.cx, 30 + outer.cy};
+  SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+  RECT now{};
+  GetWindowRect(window.Handle(), &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right - now.left, outer.cx);
+  EXPECT_EQ(now.bottom - now.top, outer.cy);
+  const ControlLayout& first = layout.controls.front();
+  const RECT rect = RectInParent(window.Control(0));
+  EXPECT_EQ(rect.left, TwipsToPixels(first.left, static_cast<int>(dpi))) << first.name;
+  EXPECT_EQ(rect.top, TwipsToPixels(first.top, static_cast<int>(dpi))) << first.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, DpiChange, testing::ValuesIn(kWindows), WindowName);
+
 // Client size, then each control's rectangle and font height.
 std::vector<std::array<LONG, 5>> Geometry(const WindowLayout& layout) {
   const Opened window(layout);
