@@ -414,6 +414,42 @@ TEST_P(DpiChange, TakesTheSuggestedRectangleAndLaysOutAnew) {
 
 INSTANTIATE_TEST_SUITE_P(Windows, DpiChange, testing::ValuesIn(kWindows), WindowName);
 
+// When another program holds the clipboard, Copy reports it in a box that is
+// modal to the window (no second Copy can be clicked meanwhile), and leaves
+// the clipboard to its holder; the run then ends with status 1.
+void CopyWhileAnotherHoldsTheClipboard() {
+  const Opened window(kGridrefLayout);
+  std::atomic<bool> held{false};
+  std::thread holder([&held] {
+    const HWND own =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    held = OpenClipboard(own) != FALSE;
+    Sleep(INFINITE); // until the run ends
+  });
+  while (!held)
+    Sleep(1);
+  std::thread answerer([&window, thread = GetCurrentThreadId()] {
+    HWND box = nullptr;
+    while (!(box = VisibleWindowOfThread(thread, L"#32770")))
+      Sleep(1);
+    std::fprintf(stderr, "owned by the window: %s; the window takes input: %s; clipboard: %s\n",
+                 GetWindow(box, GW_OWNER) == window.Handle() ? "yes" : "no",
+                 IsWindowEnabled(window.Handle()) ? "yes" : "no",
+                 GetOpenClipboardWindow() == window.Handle() ? "held by the window" : "not ours");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  answerer.detach();
+  holder.detach();
+  const HWND copy = window.Control("CmdClipboard");
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(copy), BN_CLICKED),
+               reinterpret_cast<LPARAM>(copy));
+}
+
+TEST(ClipboardHeldElsewhere, TheReportIsModalAndTheRunEndsWithStatus1) {
+  EXPECT_EXIT(CopyWhileAnotherHoldsTheClipboard(), testing::ExitedWithCode(1),
+              "owned by the window: yes; the window takes input: no; clipboard: not ours");
+}
+
 // Client size, then each control's rectangle and font height.
 std::vector<std::array<LONG, 5>> Geometry(const WindowLayout& layout) {
   const Opened window(layout);
