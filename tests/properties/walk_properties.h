@@ -25,6 +25,16 @@ struct WindowState {
 inline constexpr std::array<const char*, 4> kFieldNames = {"txtDegSouth", "txtMinSouth",
                                                            "txtDegEast", "txtMinEast"};
 
+// What both walks type into the fields and click on; Exit comes last, so
+// that a walk can click it far less often than the rest and runs get long.
+inline constexpr std::array<const char*, 27> kWalkTexts = {
+    "0",       "5",   "14",  "20", "26",   "29",     "36",      "59",      "60",
+    "-5",      "+3",  ".",   "-",  "26.5", ".5",     "abc",     "20,5",    "59.999",
+    "59.9991", " 20", "1e3", "x",  "X",    "2.9999", "29.9999", "14.9999", "75"};
+inline constexpr std::array<const char*, 11> kWalkControls = {
+    "txtDegSouth", "txtMinSouth", "txtDegEast",  "txtMinEast", "cmdConvert", "CmdClipboard",
+    "lblHeader",   "lblGridRef",  "lblDegSouth", "lblMinEast", "cmdExit"};
+
 class WalkProperties {
 public:
   explicit WalkProperties(std::string separator) : separator_(std::move(separator)) {}

@@ -318,13 +318,8 @@ void Walk::SplashEvent(HWND splash) {
 }
 
 void Walk::WindowEvent(frmGridref& window) {
-  static const char* const texts[] = {"0",  "5",   "14",     "20",      "26",      "29",  "36",
-                                      "59", "60",  "-5",     "+3",      ".",       "-",   "26.5",
-                                      ".5", "abc", "20,5",   "59.999",  "59.9991", " 20", "1e3",
-                                      "x",  "X",   "2.9999", "29.9999", "14.9999", "75"};
-  static const char* const controls[] = {"txtDegSouth", "txtMinSouth",  "txtDegEast", "txtMinEast",
-                                         "cmdConvert",  "CmdClipboard", "lblHeader",  "lblGridRef",
-                                         "lblDegSouth", "lblMinEast",   "cmdExit"};
+  const auto& texts = gridref::testing::kWalkTexts;
+  const auto& controls = gridref::testing::kWalkControls;
   const std::string focus = StateOf(window).focus;
   const bool onExit = focus == "cmdExit", onConvert = focus == "cmdConvert";
   const bool onOtherButton = onExit || focus == "CmdClipboard"; // Enter presses that one
