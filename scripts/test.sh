@@ -2,8 +2,9 @@
 # Sets up a fresh Debian 12 machine and runs every test: the normal build
 # (Unix Makefiles, warnings as errors) and clang-tidy, the whole suite again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, a bounded fuzz
-# pass, and the Windows programs: both cross-built, the x64 one tested under
-# Wine (the 32-bit one cannot run here: built and read back only).
+# pass, and the Windows programs: both cross-built and tested under Wine of
+# their own architecture (the 32-bit one where the kernel runs 32-bit
+# programs; elsewhere its Wine tests are reported skipped, with why).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
