@@ -37,6 +37,7 @@ WalkProperties* properties = nullptr;
 DWORD uiThread = 0;
 std::string failure;      // the first property broken, with the event
 std::string convertError; // a Convert that the event should not have run
+std::atomic<int> boxesAnswered{0};
 
 // ---- input, as the system delivers it ----
 
@@ -384,7 +385,14 @@ void Walk::WindowEvent(frmGridref& window) {
     announce("click " + name + " from " + focus, name == "cmdExit", name == "cmdConvert");
     ClickAt(CentreOf(window.Control(name)));
   }
-  const bool stillRunning = Pump();
+  const int boxesBefore = boxesAnswered;
+  bool stillRunning = Pump();
+  // After a box the window is activated again by the window manager, some
+  // time after the box has gone: what the user then sees is what counts.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (stillRunning && boxesAnswered != boxesBefore && !ui::ProgramEnding() &&
+         StateOf(window).focus.empty() && std::chrono::steady_clock::now() < deadline)
+    stillRunning = Pump();
   if (verbose) std::fprintf(stderr, "  %s\n", last_.c_str());
   std::string error;
   const bool ended = !stillRunning || ui::ProgramEnding();
@@ -422,6 +430,7 @@ void Walk::AnswerBoxes() {
     while (GetForegroundWindow() != box && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     answered = box;
+    ++boxesAnswered;
     answeredAt = std::chrono::steady_clock::now();
     if (verbose) std::fprintf(stderr, "    box: answered by roll %d\n", roll);
     if (GetForegroundWindow() != box) {
