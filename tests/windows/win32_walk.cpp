@@ -410,13 +410,23 @@ void Walk::WindowEvent(frmGridref& window) {
 // by the keys or the click a user would give.
 void Walk::AnswerBoxes() {
   HWND answered = nullptr;
+  bool answeredRetry = false;
+  int attempts = 0;
   auto answeredAt = std::chrono::steady_clock::now();
   while (!stop_) {
     const std::vector<HWND> open = VisibleWindows(L"#32770");
     if (!open.empty() && open.front() == answered &&
         std::chrono::steady_clock::now() - answeredAt > std::chrono::seconds(2)) {
-      Fail("a box did not take its answer");
-      PostMessageW(answered, WM_COMMAND, IDRETRY, 0);
+      // On a loaded machine a key can reach the box before its buttons do:
+      // the same answer again, by keys that do not depend on its focus.
+      if (++attempts == 4) {
+        Fail("a box did not take its answer");
+        PostMessageW(answered, WM_COMMAND, IDRETRY, 0);
+      } else if (answeredRetry) {
+        Press({VK_MENU}, 'R');
+      } else {
+        Press({}, VK_ESCAPE);
+      }
       answeredAt = std::chrono::steady_clock::now();
     }
     if (open.empty() || open.front() == answered) {
@@ -426,10 +436,13 @@ void Walk::AnswerBoxes() {
     // Keys go to the active window: wait until the box is.
     const HWND box = open.front();
     const int roll = Pick(20);
+    const bool retry = roll >= 2;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (GetForegroundWindow() != box && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     answered = box;
+    answeredRetry = retry;
+    attempts = 0;
     ++boxesAnswered;
     answeredAt = std::chrono::steady_clock::now();
     if (verbose) std::fprintf(stderr, "    box: answered by roll %d\n", roll);
@@ -438,7 +451,6 @@ void Walk::AnswerBoxes() {
       PostMessageW(box, WM_COMMAND, IDRETRY, 0);
       continue;
     }
-    const bool retry = roll >= 2;
     frmGridref* window = frmGridref::Current();
     {
       std::lock_guard lock(propertiesMutex);
