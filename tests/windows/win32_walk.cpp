@@ -165,24 +165,24 @@ WindowState StateOf(const frmGridref& window) {
   return state;
 }
 
-std::vector<HWND> VisibleWindows(const wchar_t* className) {
+struct WindowSearch {
+  const wchar_t* className; // any class when null
   std::vector<HWND> found;
-  struct Search {
-    const wchar_t* className;
-    std::vector<HWND>* found;
-  } search{className, &found};
-  EnumThreadWindows(
-      uiThread,
-      [](HWND hwnd, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t cls[64] = {};
-        GetClassNameW(hwnd, cls, 64);
-        if (IsWindowVisible(hwnd) && (!s->className || lstrcmpiW(cls, s->className) == 0))
-          s->found->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return found;
+};
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM search) {
+  auto* s = reinterpret_cast<WindowSearch*>(search);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (IsWindowVisible(hwnd) && (!s->className || lstrcmpiW(cls, s->className) == 0))
+    s->found.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> VisibleWindows(const wchar_t* className) {
+  WindowSearch search{className, {}};
+  EnumThreadWindows(uiThread, CollectVisible, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 // Sees every Convert as the window receives it, with the texts it reads.
