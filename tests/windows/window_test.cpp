@@ -393,6 +393,9 @@ class DpiChange : public testing::TestWithParam<const WindowLayout*> {};
 TEST_P(DpiChange, TakesTheSuggestedRectangleAndLaysOutAnew) {
   const WindowLayout& layout = *GetParam();
   const Opened window(layout);
+  // The window manager places a new window a moment after it maps: the move
+  // to another screen comes later.
+  Pump(1000);
   const UINT dpi = expectedDpi == 192 ? 120 : 192;
   const auto style = static_cast<DWORD>(GetWindowLongW(window.Handle(), GWL_STYLE));
   const SIZE outer = OuterSize(layout, style, 0, dpi);
