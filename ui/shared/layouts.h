@@ -46,6 +46,9 @@ struct ControlLayout {
   int tabIndex = kNoTabIndex;
   FontSpec font{};
   Colour background{};
+  // Text drawn over a fixed colour (the window's grey, the teal bands) has a
+  // fixed colour too: a desktop's own text colour may be light.
+  Colour foreground{};
   Align align = Align::Left;
   std::string_view parent{}; // empty: the window itself
   bool sizesItself = false;
@@ -66,6 +69,11 @@ struct WindowLayout {
 };
 
 inline constexpr int kTwipsPerInch = 1440;
+
+// The controls without a font of their own take the platform's dialog face
+// at the size the twips were laid out for, scaled by the DPI like the twips:
+// a desktop's larger usual size would clip the captions.
+inline constexpr float kDefaultFontPoints = 8.25f;
 
 // Twips to pixels at a dots-per-inch value, rounded to nearest.
 constexpr int TwipsToPixels(int twips, int dpi) {
