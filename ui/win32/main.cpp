@@ -5,14 +5,5 @@
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*command*/,
                     int /*show*/) {
-#ifndef _WIN64
-  // The 32-bit program computes on SSE2 (this file alone is built without
-  // it, so that an older processor hears why instead of faulting).
-  if (!IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE)) {
-    MessageBoxW(nullptr, L"This program needs a processor with SSE2.", L"3 x 3-Minute Quadrangler",
-                MB_OK | MB_ICONERROR);
-    return 1;
-  }
-#endif
   return ui::win32::RunProgram();
 }

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Runs a command where 32-bit x86 programs run: natively where the kernel
+# runs them, otherwise under qemu-user, registered for i386 ELF programs only
+# for this command and what it starts. The handler lives in a binfmt_misc of
+# the command's own user namespace (Linux 6.7 and later), so the machine
+# keeps none; where a kernel has no such namespaces it is registered
+# machine-wide for the command's run and removed when it ends, failed or not.
+# The command learns how its 32-bit programs run from QUADRANGLER_X86:
+# native, emulated, or none (neither way works here; it is told why).
+# Usage: with-32-bit.sh COMMAND [ARGS...]
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+# qemu-i386's usual magic and mask: 32-bit little-endian x86 ELF programs
+# and shared objects. F: the interpreter is opened now, so it is found from
+# whatever root the program runs in.
+handler() {
+  printf ':%s:M::%s:%s:%s:F' "$1" \
+    '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00' \
+    '\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff' "$2"
+}
+
+# 32-bit Wine under qemu-user needs the 32-bit address space laid out as a
+# 32-bit kernel would: without it Wine cannot map its shared user data.
+emulated() {
+  export QEMU_RESERVED_VA=0xc0000000 QUADRANGLER_X86=emulated
+}
+
+if [[ ${1:-} == --in-namespace ]]; then
+  shift
+  qemu=$1
+  shift
+  mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+    handler qemu-i386 "$qemu" >/proc/sys/fs/binfmt_misc/register || exit 125
+  bash "$here/runs-32-bit.sh" || exit 125
+  emulated
+  exec "$@"
+fi
+
+[[ $# -gt 0 ]] || { echo "usage: with-32-bit.sh COMMAND [ARGS...]" >&2; exit 2; }
+# Decided once, by the outermost caller.
+[[ -n ${QUADRANGLER_X86:-} ]] && exec "$@"
+if bash "$here/runs-32-bit.sh"; then
+  QUADRANGLER_X86=native exec "$@"
+fi
+
+qemu=$(command -v qemu-i386-static || true)
+why="this machine's kernel does not run 32-bit x86 programs and"
+if [[ -z $qemu ]]; then
+  echo "with-32-bit: $why qemu-user-static is not installed" >&2
+  QUADRANGLER_X86=none QUADRANGLER_X86_WHY="$why qemu-user-static is not installed" exec "$@"
+fi
+
+# Its own user and mount namespace: the binfmt_misc mounted there holds the
+# handler, seen by this command's processes alone. Root stays root, so the
+# run's files keep their owner. (A chrooted process may not make one.)
+if unshare --user --map-root-user --mount true 2>/dev/null; then
+  unshare --user --map-root-user --mount -- bash "$0" --in-namespace "$qemu" "$@"
+  status=$?
+  [[ $status -ne 125 ]] && exit $status
+  echo "with-32-bit: no binfmt_misc of a user namespace of its own here" >&2
+fi
+
+# Machine-wide, for this run only.
+binfmt=/proc/sys/fs/binfmt_misc
+if [[ $(id -u) -eq 0 ]]; then
+  [[ -e $binfmt/register ]] || mount -t binfmt_misc binfmt_misc $binfmt 2>/dev/null
+  name=quadrangler-i386-$$
+  if [[ -e $binfmt/register ]] && handler "$name" "$qemu" >$binfmt/register 2>/dev/null; then
+    trap 'echo -1 >"$binfmt/$name" 2>/dev/null' EXIT
+    trap 'exit 143' TERM INT HUP
+    echo "with-32-bit: qemu-i386 registered machine-wide as $name for this run" >&2
+    emulated
+    "$@"
+    exit $?
+  fi
+fi
+why="$why qemu-user cannot be registered for it (no binfmt_misc namespace, not root)"
+echo "with-32-bit: $why" >&2
+QUADRANGLER_X86=none QUADRANGLER_X86_WHY=$why exec "$@"
