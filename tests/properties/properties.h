@@ -6,10 +6,12 @@
 #include "core/entry_checks.h"
 #include "core/grid_reference.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <locale.h>
 #include <locale>
 #include <string>
@@ -18,8 +20,8 @@
 
 namespace gridref::testing {
 
-// The zero of each script's decimal digits beyond ASCII (Unicode 14); each
-// is followed by its 1 to 9.
+// The zero of each script's decimal digits beyond ASCII (Unicode 14), in
+// ascending order; each is followed by its 1 to 9.
 inline constexpr std::u32string_view kScriptZeros =
     U"\u0660\u06F0\u07C0\u0966\u09E6\u0A66\u0AE6\u0B66\u0BE6\u0C66\u0CE6\u0D66\u0DE6\u0E50\u0ED0"
     U"\u0F20\u1040\u1090\u17E0\u1810\u1946\u19D0\u1A80\u1A90\u1B50\u1BB0\u1C40\u1C50\uA620\uA8D0"
@@ -35,35 +37,43 @@ inline constexpr std::u32string_view kInvisibles =
     U"\u061C\u200B\u200C\u200D\u200E\u200F\u202A\u202B\u202C\u202D\u202E\u2060\u2061\u2062\u2063"
     U"\u2064\u2066\u2067\u2068\u2069\uFEFF";
 
-// The UTF-8 text as the old ASCII grammar sees it: decoded by the standard
-// library up to the first ill-formed byte, the invisible characters taken
-// out, every blank a space, every digit its ASCII digit, anything else
-// beyond ASCII a character that cannot be part of a number.
+// Adds one character as the ASCII grammar sees it: nothing for an invisible
+// one, a space for a blank, the ASCII digit for a digit; false after a
+// character that can be no part of a number, which ends it.
+inline bool AddAscii(char32_t c, std::string& ascii) {
+  if (kInvisibles.find(c) != std::u32string_view::npos) return true;
+  if (kBlanks.find(c) != std::u32string_view::npos) {
+    ascii += ' ';
+    return true;
+  }
+  // The zeros run in ascending order: the last one not above c.
+  const auto after = std::upper_bound(kScriptZeros.begin(), kScriptZeros.end(), c);
+  if (after != kScriptZeros.begin() && c - after[-1] < 10) {
+    ascii += static_cast<char>('0' + (c - after[-1]));
+    return true;
+  }
+  const bool partOfNumber = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+  ascii += partOfNumber ? static_cast<char>(c) : '?';
+  return partOfNumber;
+}
+
+// The UTF-8 text as the old ASCII grammar sees it, decoded by the standard
+// library up to the first ill-formed byte.
 inline std::string AsciiReading(std::string_view text) {
   struct Utf8 : std::codecvt<char32_t, char8_t, std::mbstate_t> {};
-  std::u32string decoded(text.size(), U'\0');
+  const Utf8 utf8;
   std::mbstate_t state{};
-  const auto* from = reinterpret_cast<const char8_t*>(text.data());
-  const char8_t* fromNext = from;
-  char32_t* toNext = decoded.data();
-  Utf8().in(state, from, from + text.size(), fromNext, decoded.data(),
-            decoded.data() + decoded.size(), toNext);
-  decoded.resize(static_cast<std::size_t>(toNext - decoded.data()));
+  const auto* next = reinterpret_cast<const char8_t*>(text.data());
+  const char8_t* const end = next + text.size();
   std::string ascii;
-  for (const char32_t c : decoded) {
-    if (kInvisibles.find(c) != std::u32string_view::npos) continue;
-    if (kBlanks.find(c) != std::u32string_view::npos) {
-      ascii += ' ';
-      continue;
-    }
-    if (c < 0x80) {
-      ascii += static_cast<char>(c);
-      continue;
-    }
-    char digit = '?';
-    for (const char32_t zero : kScriptZeros)
-      if (c >= zero && c - zero < 10) digit = static_cast<char>('0' + (c - zero));
-    ascii += digit;
+  char32_t decoded[64];
+  while (next < end) {
+    char32_t* decodedEnd = decoded;
+    const auto result = utf8.in(state, next, end, next, decoded, std::end(decoded), decodedEnd);
+    for (const char32_t* c = decoded; c < decodedEnd; ++c)
+      if (!AddAscii(*c, ascii)) return ascii;
+    // Stopped at an ill-formed byte, or at a sequence cut short by the end.
+    if (result == std::codecvt_base::error || decodedEnd == decoded) break;
   }
   return ascii;
 }
