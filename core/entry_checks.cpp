@@ -95,7 +95,7 @@ constexpr std::array<DigitRun, 62> kDigitRuns = {
 // The digit's value, or -1 for any other character.
 int DigitValue(char32_t c) {
   if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-  if (c < kDigitRuns[1].first) return -1;
+  if (c < kDigitRuns[1].first || c > kDigitRuns.back().last) return -1;
   const auto run = std::upper_bound(kDigitRuns.begin(), kDigitRuns.end(), c,
                                     [](char32_t v, const DigitRun& r) { return v < r.first; }) -
                    1;
@@ -195,29 +195,8 @@ bool ReadDigits(VisibleCharacters& in, Spelling& number) {
   }
 }
 
-} // namespace
-
-double NumericValue(std::string_view text) {
-  VisibleCharacters in(text);
-  while (IsBlank(in.Current()))
-    in.Next();
-
-  bool negative = false;
-  if (in.Current() == '+' || in.Current() == '-') {
-    negative = in.Current() == '-';
-    in.Next();
-  }
-  Spelling number(text, in.Position());
-  bool anyDigit = ReadDigits(in, number);
-  if (in.Current() == '.') {
-    number.Append(in.Position(), in.Position() + 1);
-    in.Next();
-    anyDigit = ReadDigits(in, number) || anyDigit;
-  }
-  // "." alone, or a sign with no digits, is not a number.
-  if (!anyDigit) return 0.0;
-
-  const std::string_view digits = number.Text();
+// The number spelled in ASCII digits and point, with its sign apart.
+double Convert(std::string_view digits, bool negative) {
   double value = 0.0;
   const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
                                          std::chars_format::fixed);
@@ -230,6 +209,47 @@ double NumericValue(std::string_view text) {
     value = overflow ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;
+}
+
+std::size_t SkipAsciiDigits(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsAsciiDigit(text[pos]))
+    ++pos;
+  return pos;
+}
+
+} // namespace
+
+double NumericValue(std::string_view text) {
+  // Most entries are typed in ASCII: where the reading ends on an ASCII
+  // character or the end of the text, nothing needs decoding.
+  std::size_t pos = 0;
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+    ++pos;
+  const bool negative = pos < text.size() && text[pos] == '-';
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  const std::size_t begin = pos;
+  const std::size_t intEnd = SkipAsciiDigits(text, begin);
+  pos = intEnd;
+  if (pos < text.size() && text[pos] == '.') pos = SkipAsciiDigits(text, pos + 1);
+  if (pos == text.size() || static_cast<unsigned char>(text[pos]) < 0x80) {
+    // "." alone, or a sign with no digits, is not a number.
+    const bool anyDigit = intEnd > begin || pos > intEnd + 1;
+    return anyDigit ? Convert(text.substr(begin, pos - begin), negative) : 0.0;
+  }
+
+  VisibleCharacters in(text);
+  while (IsBlank(in.Current()))
+    in.Next();
+  const bool minus = in.Current() == '-';
+  if (in.Current() == '+' || minus) in.Next();
+  Spelling number(text, in.Position());
+  bool anyDigit = ReadDigits(in, number);
+  if (in.Current() == '.') {
+    number.Append(in.Position(), in.Position() + 1);
+    in.Next();
+    anyDigit = ReadDigits(in, number) || anyDigit;
+  }
+  return anyDigit ? Convert(number.Text(), minus) : 0.0;
 }
 
 bool IsWithinLimits(EntryField field, double v) {
