@@ -2,7 +2,11 @@
 include(GNUInstallDirs)
 set(CPACK_PACKAGE_NAME quadrangler)
 set(CPACK_PACKAGE_VENDOR "The Quadrangler developers")
-set(CPACK_PACKAGE_CONTACT "The Quadrangler developers <quadrangler@example.invalid>")
+set(CPACK_PACKAGE_CONTACT "The Quadrangler developers")
+# The project has no address yet. Debian asks for one beside the maintainer
+# (and in the changelog's trailer): one in the reserved .invalid domain
+# there, which no one can take for a real one; nowhere else.
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Quadrangler developers <quadrangler@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 # Debian shows the lines as they stand: wrapped within 80 columns.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
@@ -14,8 +18,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_STRIP_FILES ON)
 
 # A plain install carries LICENSE; the package carries its terms in Debian's

@@ -38,8 +38,14 @@ constexpr const EntryLimit& LimitOf(EntryField field) {
   return EntryLimits[static_cast<std::size_t>(field)];
 }
 
-// The leading decimal number of the text, after blanks (space, tab); 0 when
-// there is none. Never fails, never reads past the number.
+// The leading decimal number of the UTF-8 text, after blanks (the tab and
+// every Unicode space); 0 when there is none. Invisible format characters
+// (byte-order mark, zero-width and direction marks, embeddings, isolates)
+// are passed over wherever they stand, also between the sign and the digits
+// and among the digits. The digits of every script count as the digits they
+// are; the point is '.', so anything else, a comma too, ends the number.
+// Never fails, never reads past the text; bytes that are not well-formed
+// UTF-8 end it like any other character.
 double NumericValue(std::string_view text);
 
 bool IsWithinLimits(EntryField field, double v);

@@ -13,7 +13,7 @@ run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liber
 windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 nsis)
 test=("${run[@]}" "${windows[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox
-  wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian man-db file clang
+  wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian devscripts man-db file clang
   clang-tidy libclang-rt-14-dev)
 
 wanted=()

@@ -9,12 +9,20 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gridref {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+
+std::string Repeat(std::string_view piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i)
+    text += piece;
+  return text;
+}
 
 struct ValueCase {
   const char* tag;
@@ -54,6 +62,58 @@ const std::vector<ValueCase>& ValueCases() {
       {"zeros before a huge fraction", std::string(400, '0') + ".5", 0.5},
       {"1 MB of digits", "1." + std::string(1 << 20, '0') + "9x", 1.0},
       {"1 MB of blanks", std::string(1 << 20, ' ') + "7", 7.0},
+      // Pasted and input-method text: blanks and digits of every script,
+      // invisible marks passed over; as UTF-8, which both frontends hand over.
+      {"no-break space before 14 reads 14", "\u00A014", 14.0},
+      {"narrow no-break space before 29", "\u202F29", 29.0},
+      {"ideographic space before 26", "\u300026", 26.0},
+      {"ogham, em and hair spaces before 28", "\u1680\u2003\u200A28", 28.0},
+      {"BOM before 29", "\uFEFF29", 29.0},
+      {"BOM, no-break space, BOM before 20.5", "\uFEFF\u00A0\uFEFF20.5", 20.5},
+      {"zero-width space before 14", "\u200B14", 14.0},
+      {"left-to-right mark before -5 reads -5", "\u200E-5", -5.0},
+      {"right-to-left mark between sign and digits", "-\u200F5", -5.0},
+      {"Arabic letter mark among the digits", "2\u061C6", 26.0},
+      {"isolate around the number", "\u2068 26.5\u2069", 26.5},
+      {"embedding before the point", "26\u202B.5\u202C", 26.5},
+      {"word joiner and invisible times between blanks", " \u2060\u2062 7", 7.0},
+      {"marks alone are 0", "\uFEFF\u200E\u2069", 0.0},
+      {"no-break space after sign is 0", "-\u00A05", 0.0},
+      {"no-break space inside ends the number", "1\u00A02", 1.0},
+      {"full-width \uFF12\uFF16", "\uFF12\uFF16", 26.0},
+      {"full-width \uFF11\uFF14.\uFF12\uFF15\uFF13 with ASCII point",
+       "\uFF11\uFF14.\uFF12\uFF15\uFF13", 14.253},
+      {"full-width point ends the number", "\uFF12\uFF16\uFF0E\uFF15", 26.0},
+      {"Arabic-Indic \u0662\u0666", "\u0662\u0666", 26.0},
+      {"Arabic decimal separator ends the number", "\u0662\u0666\u066B\u0665", 26.0},
+      {"extended Arabic-Indic \u06F2\u06F8 after RLM", "\u200F\u06F2\u06F8", 28.0},
+      {"Devanagari \u0968\u096F", "\u0968\u096F", 29.0},
+      {"Bengali \u09E7\u09EA", "\u09E7\u09EA", 14.0},
+      {"Thai and ASCII mixed", "\u0E526", 26.0},
+      {"N'Ko 9 and Meetei Mayek 0", "\u07C9\uABF0", 90.0},
+      {"mathematical monospace nine, beyond the BMP", "\U0001D7FF", 9.0},
+      {"mathematical bold digits", "\U0001D7D0\U0001D7D4", 26.0},
+      {"character before Arabic-Indic zero is no digit", "\u065F5", 0.0},
+      {"character after extended Arabic-Indic nine is no digit", "\u06FA5", 0.0},
+      {"superscript two is no decimal digit", "\u00B26", 0.0},
+      {"full-width beyond double is +inf", "\uFF11" + std::string(400, '0'), kInf},
+      {"full-width zeros underflow to 0", "0.\uFF10" + std::string(400, '0') + "1", 0.0},
+      {"full-width rounded correctly", "\uFF15\uFF19.\uFF19\uFF19\uFF190003", 59.9990003},
+      {"64 kB number with full-width digits", "1.\uFF10" + std::string(1 << 16, '0') + "\uFF19",
+       1.0},
+      {"1 MB of no-break spaces", Repeat("\u00A0", 1 << 19) + "7", 7.0},
+      // Bytes that are not well-formed UTF-8 end the reading.
+      {"overlong space is no blank", std::string("\xC0\xA0") + "5", 0.0},
+      {"overlong zero is no digit", "\xC0\xB0", 0.0},
+      {"three-byte overlong nine is no digit", "2\xE0\x80\xB9", 2.0},
+      {"encoded surrogate ends the number", std::string("2\xED\xA0\x80") + "6", 2.0},
+      {"beyond U+10FFFF is no character", std::string("\xF4\x90\x80\x80") + "5", 0.0},
+      {"lone continuation byte", std::string("\x80") + "5", 0.0},
+      {"byte F5 and above never lead", std::string("\xF5\x80\x80\x80") + "5", 0.0},
+      {"cut BOM is no BOM", std::string("\xEF\xBB") + "29", 0.0},
+      {"cut full-width digit at the end", "26\xEF\xBC", 26.0},
+      {"full-width digit cut before a digit", std::string("2\xEF\xBC") + "6", 2.0},
+      {"NUL ends the number", std::string{'2', '\0', '6'}, 2.0},
   };
   return cases;
 }

@@ -1,7 +1,13 @@
 // The platform the program asks Qt for, over the sessions a user may have.
 #include "ui/qt/platform_choice.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstddef>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -15,6 +21,8 @@ private slots:
   void choice();
   void reachability_data();
   void reachability();
+  void noDisplayLine_data();
+  void noDisplayLine();
 };
 
 void PlatformChoiceTest::choice_data() {
@@ -83,18 +91,131 @@ void PlatformChoiceTest::choice() {
 
 void PlatformChoiceTest::reachability_data() {
   QTest::addColumn<QString>("display");
+  QTest::addColumn<QString>("socket"); // what serves display 5 in the socket folder
   QTest::addColumn<bool>("reachable");
-  QTest::newRow("remote host taken on trust") << "remotehost:0" << true;
-  QTest::newRow("no colon") << "nonsense" << false;
-  QTest::newRow("no number") << ":" << false;
-  QTest::newRow("local display without a server") << ":65000" << false;
-  QTest::newRow("unix: display without a server") << "unix:65001.0" << false;
+  QTest::newRow("remote host taken on trust") << "remotehost:0"
+                                              << "none" << true;
+  QTest::newRow("no colon") << "nonsense"
+                            << "none" << false;
+  QTest::newRow("no number") << ":"
+                             << "none" << false;
+  QTest::newRow("local display without a server") << ":65000"
+                                                  << "none" << false;
+  QTest::newRow("unix: display without a server") << "unix:65001.0"
+                                                  << "none" << false;
+  QTest::newRow("stale socket file: no server") << ":5"
+                                                << "stale" << false;
+  QTest::newRow("listening socket file") << ":5.0"
+                                         << "listening" << true;
+  QTest::newRow("listening abstract socket") << "unix:5"
+                                             << "abstract" << true;
+  QTest::newRow("another display's socket") << ":6"
+                                            << "listening" << false;
 }
 
 void PlatformChoiceTest::reachability() {
   QFETCH(QString, display);
+  QFETCH(QString, socket);
   QFETCH(bool, reachable);
-  QCOMPARE(ui::XServerReachable(display.toStdString()), reachable);
+  QTemporaryDir folder;
+  QVERIFY(folder.isValid());
+  const std::string path = folder.filePath(QStringLiteral("X5")).toStdString();
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  QVERIFY(fd >= 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const bool abstract = socket == QLatin1String("abstract");
+  path.copy(address.sun_path + (abstract ? 1 : 0), path.size());
+  const auto length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + (abstract ? 1 : 0) + path.size());
+  if (socket != QLatin1String("none"))
+    QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
+  if (socket == QLatin1String("listening") || abstract) QCOMPARE(listen(fd, 1), 0);
+  const bool got = ui::XServerReachableIn(display.toStdString(), folder.path().toStdString());
+  close(fd); // a bound socket file outlives its socket: "stale" is that
+  QCOMPARE(got, reachable);
+}
+
+void PlatformChoiceTest::noDisplayLine_data() {
+  const QString qtSays = QStringLiteral(
+      "This application failed to start because no Qt platform plugin could be initialized. "
+      "Reinstalling the application may fix this problem.\n\n"
+      "Available platform plugins are: wayland-egl, offscreen, xcb, wayland.\n");
+  QTest::addColumn<QString>("qpa");     // "-" for unset
+  QTest::addColumn<QString>("display"); // "-" for unset
+  QTest::addColumn<QString>("wayland"); // "-" for unset
+  QTest::addColumn<QString>("argument");
+  QTest::addColumn<QString>("qtMessage");
+  QTest::addColumn<QString>("line");
+  const QString prefix = QStringLiteral("quadrangler: cannot open a window: ");
+  QTest::newRow("no display at all")
+      << "-"
+      << "-"
+      << "-"
+      << "" << qtSays << prefix + "neither DISPLAY nor WAYLAND_DISPLAY is set";
+  QTest::newRow("empty variables are unset")
+      << "-"
+      << ""
+      << ""
+      << "" << qtSays << prefix + "neither DISPLAY nor WAYLAND_DISPLAY is set";
+  QTest::newRow("dead DISPLAY chosen as X11")
+      << "xcb"
+      << "remote:3"
+      << "-"
+      << "" << qtSays << prefix + "the X display \"remote:3\" does not answer";
+  QTest::newRow("dead DISPLAY, Qt's choice")
+      << "-"
+      << ":7"
+      << "-"
+      << "" << qtSays << prefix + "the X display \":7\" does not answer";
+  QTest::newRow("dead Wayland display, no DISPLAY")
+      << "-"
+      << "-"
+      << "wayland-9"
+      << "" << qtSays
+      << prefix + "no Wayland compositor answers at \"wayland-9\", and DISPLAY is not set";
+  QTest::newRow("QT_QPA_PLATFORM=wayland, no compositor")
+      << "wayland"
+      << ":0"
+      << "-"
+      << "" << qtSays << prefix + "no Wayland compositor answers at \"wayland-0\"";
+  QTest::newRow("-platform foo: no such plugin")
+      << "wayland"
+      << ":0"
+      << "-"
+      << "foo" << qtSays
+      << prefix + "Qt has no platform \"foo\" (it has wayland-egl, offscreen, xcb, wayland)";
+  QTest::newRow("a list with options")
+      << "wayland:foo=1;xcb"
+      << "-"
+      << "-"
+      << "" << qtSays
+      << prefix + "no Wayland compositor answers at \"wayland-0\", "
+                  "and DISPLAY is not set";
+  QTest::newRow("a plugin that did not start, Qt silent on plugins")
+      << "vnc"
+      << ":0"
+      << "-"
+      << ""
+      << "failed" << prefix + "the Qt platform \"vnc\" did not start";
+}
+
+void PlatformChoiceTest::noDisplayLine() {
+  QFETCH(QString, qpa);
+  QFETCH(QString, display);
+  QFETCH(QString, wayland);
+  QFETCH(QString, argument);
+  QFETCH(QString, qtMessage);
+  QFETCH(QString, line);
+  auto value = [](const QString& v) {
+    return v == QLatin1String("-") ? std::nullopt : std::optional<std::string>(v.toStdString());
+  };
+  const ui::PlatformEnvironment env{value(qpa), value(display), value(wayland)};
+  const std::string arg = argument.toStdString();
+  std::vector<std::string_view> arguments{"quadrangler"};
+  if (!arg.empty()) arguments.insert(arguments.end(), {"-platform", arg});
+  QCOMPARE(QString::fromStdString(ui::NoDisplayLine(env, arguments, qtMessage.toStdString())),
+           line);
 }
 
 QTEST_MAIN(PlatformChoiceTest)

@@ -7,15 +7,90 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
+namespace {
+
+// When no platform starts, Qt and the libraries under it write several lines
+// to stderr and Qt aborts. What they write while the application starts is
+// held back here: passed on once it has started, or replaced by one line
+// that says what is missing.
+class HeldStderr {
+public:
+  HeldStderr() : file_(std::tmpfile()) {
+    if (!file_) return;
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    if (saved_ < 0 || dup2(fileno(file_), STDERR_FILENO) < 0) Restore();
+  }
+  HeldStderr(const HeldStderr&) = delete;
+  HeldStderr& operator=(const HeldStderr&) = delete;
+  ~HeldStderr() {
+    PassOn();
+    if (file_) std::fclose(file_);
+  }
+
+  void PassOn() {
+    if (!Restore()) return;
+    std::rewind(file_);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0;)
+      std::fwrite(buffer, 1, n, stderr);
+  }
+  void Drop() { Restore(); }
+
+private:
+  bool Restore() {
+    if (saved_ < 0) return false;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+    saved_ = -1;
+    return true;
+  }
+
+  std::FILE* file_;
+  int saved_ = -1;
+};
+
+HeldStderr* heldStderr = nullptr;
+std::vector<std::string_view> arguments;
+QtMessageHandler qtHandler = nullptr;
+
+void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+  if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+    heldStderr->Drop();
+    const std::string line =
+        ui::NoDisplayLine(ui::CurrentPlatformEnvironment(), arguments, message.toStdString()) +
+        "\n";
+    std::fputs(line.c_str(), stderr);
+    std::_Exit(EXIT_FAILURE);
+  }
+  if (type == QtFatalMsg) heldStderr->PassOn();
+  if (qtHandler) qtHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-  const std::vector<std::string_view> arguments(argv, argv + argc);
+  arguments.assign(argv, argv + argc);
   if (const auto platform =
           ui::ChooseQtPlatform(ui::CurrentPlatformEnvironment(), arguments, ui::XServerReachable))
     qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
+  HeldStderr held;
+  heldStderr = &held;
+  qtHandler = qInstallMessageHandler(ReportMissingDisplay);
   QApplication app(argc, argv);
+  qInstallMessageHandler(qtHandler);
+  held.PassOn();
+  heldStderr = nullptr;
+
   // Also what X11 shows for the splash window, which has no caption.
   QApplication::setApplicationName(QStringLiteral("Quadrangler"));
   QApplication::setApplicationVersion(QStringLiteral(QUADRANGLER_VERSION));

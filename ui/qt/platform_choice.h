@@ -27,8 +27,17 @@ ChooseQtPlatform(const PlatformEnvironment& env, std::span<const std::string_vie
                  const std::function<bool(std::string_view display)>& xServerReachable);
 
 // Whether the X server of a DISPLAY value takes connections: for a local
-// display, its socket exists; a remote one is taken on trust.
+// display, its socket in /tmp/.X11-unix (or the abstract socket of that
+// name) accepts one; a remote one is taken on trust.
 bool XServerReachable(std::string_view display);
+bool XServerReachableIn(std::string_view display, const std::string& socketDirectory);
+
+// The one line the program ends with when Qt could start none of the
+// platforms it was asked for, saying what is missing. `env` and `arguments`
+// are what Qt was started with; `qtMessage` is Qt's own report, which names
+// the platform plugins it has.
+std::string NoDisplayLine(const PlatformEnvironment& env,
+                          std::span<const std::string_view> arguments, std::string_view qtMessage);
 
 PlatformEnvironment CurrentPlatformEnvironment();
 
