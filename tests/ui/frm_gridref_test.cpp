@@ -1,7 +1,10 @@
 // The conversion window driven by keys and clicks on the offscreen platform.
 #include "ui/qt/entry_line_edit.h"
 #include "ui/qt/frm_gridref.h"
+#include "ui/qt/frm_splash.h"
 #include "ui/qt/program_end.h"
+#include "ui/qt/window_support.h"
+#include "ui/shared/layouts.h"
 
 #include "box_answerer.h"
 #include "user_script.h"
@@ -12,9 +15,11 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 using ui::frmGridref;
 
@@ -32,6 +37,9 @@ private slots:
   void centresByTheOuterSize_data();
   void centresByTheOuterSize();
   void nothingRunsAfterTheEnd();
+  void captionsFit_data();
+  void captionsFit();
+  void facesFallBack();
 
 private:
   std::unique_ptr<frmGridref> window_;
@@ -257,6 +265,67 @@ void FrmGridrefTest::nothingRunsAfterTheEnd() {
   QVERIFY(answerer.titles().isEmpty());
   QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), QString("260AA1"));
   QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+}
+
+void FrmGridrefTest::captionsFit_data() {
+  QTest::addColumn<qreal>("points"); // the desktop's font; 0: the platform's own
+  QTest::newRow("the platform's font") << 0.0;
+  QTest::newRow("10 pt desktop font (KDE)") << 10.0;
+  QTest::newRow("11 pt desktop font (GNOME)") << 11.0;
+}
+
+void FrmGridrefTest::captionsFit() {
+  QFETCH(qreal, points);
+  const QFont desktop = QApplication::font();
+  QFont font = desktop;
+  if (points > 0) font.setPointSizeF(points);
+  QApplication::setFont(font);
+  const auto restore = qScopeGuard([&] { QApplication::setFont(desktop); });
+  window_ = std::make_unique<frmGridref>();
+  const auto splash = std::make_unique<ui::frmSplash>();
+  for (QWidget* window :
+       {static_cast<QWidget*>(window_.get()), static_cast<QWidget*>(splash.get())}) {
+    for (auto* label : window->findChildren<QLabel*>()) {
+      if (label->text().isEmpty()) continue;
+      const QFontMetricsF metrics(label->font());
+      const QRect room = label->contentsRect();
+      QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width() &&
+                   metrics.height() <= room.height(),
+               qPrintable(label->objectName()));
+    }
+    for (auto* button : window->findChildren<QPushButton*>()) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      const QRect room =
+          button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+      const QFontMetricsF metrics(button->font());
+      const QString shown = QString(button->text()).remove(QLatin1Char('&'));
+      QVERIFY2(metrics.horizontalAdvance(shown) <= room.width() &&
+                   metrics.height() <= room.height(),
+               qPrintable(button->objectName()));
+    }
+  }
+}
+
+void FrmGridrefTest::facesFallBack() {
+  // Run also where a designed face and its first stand-in are missing: the
+  // face shown is one of the list, never fontconfig's own choice.
+  const auto splash = std::make_unique<ui::frmSplash>();
+  const std::pair<const ui::WindowLayout*, QWidget*> windows[] = {
+      {&ui::kGridrefLayout, window_.get()}, {&ui::kSplashLayout, splash.get()}};
+  for (const auto& [layout, window] : windows) {
+    for (const ui::ControlLayout& control : layout->controls) {
+      if (control.font.IsDefault()) continue;
+      auto* widget = window->findChild<QWidget*>(ui::QtText(control.name));
+      QVERIFY(widget);
+      QStringList faces;
+      for (std::string_view face : control.font.faces)
+        if (!face.empty()) faces << ui::QtText(face);
+      const QString shown = QFontInfo(widget->font()).family();
+      QVERIFY2(faces.contains(shown), qPrintable(widget->objectName() + ": " + shown));
+    }
+  }
 }
 
 QTEST_MAIN(FrmGridrefTest)
