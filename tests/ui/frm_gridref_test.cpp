@@ -37,6 +37,8 @@ private slots:
   void centresByTheOuterSize_data();
   void centresByTheOuterSize();
   void nothingRunsAfterTheEnd();
+  void leftFieldShowsItsStart_data();
+  void leftFieldShowsItsStart();
   void captionsFit_data();
   void captionsFit();
   void facesFallBack();
@@ -265,6 +267,29 @@ void FrmGridrefTest::nothingRunsAfterTheEnd() {
   QVERIFY(answerer.titles().isEmpty());
   QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), QString("260AA1"));
   QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+}
+
+void FrmGridrefTest::leftFieldShowsItsStart_data() {
+  QTest::addColumn<QString>("text");
+  QTest::newRow("14.253") << "14.253";
+  QTest::newRow("26.25") << "26.25";
+  QTest::newRow("far wider than the field") << "26.000000000000000000000000000000000000000001";
+}
+
+void FrmGridrefTest::leftFieldShowsItsStart() {
+  QFETCH(QString, text);
+  RunUserScript(*window_, "type " + text + "|key Tab");
+  QLineEdit* field = window_->FieldWidget(gridref::EntryField::txtDegSouth);
+  QCOMPARE(field->text(), text);
+  field->grab(); // the scroll follows the cursor when painted
+  QCOMPARE(field->cursorPosition(), 0);
+  const QRect cursor = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  QVERIFY2(cursor.center().x() >= field->contentsRect().left(),
+           "the first character is scrolled out of sight");
+  // Coming back by the keyboard still selects the whole text.
+  RunUserScript(*window_, "key Shift+Tab");
+  QCOMPARE(QApplication::focusWidget(), field);
+  QCOMPARE(field->selectedText(), text);
 }
 
 void FrmGridrefTest::captionsFit_data() {
