@@ -9,14 +9,20 @@
 #include "box_answerer.h"
 #include "user_script.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QtTest>
+// A screen reader's bridge, switched on as an assistive tool would.
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <memory>
 #include <utility>
@@ -37,6 +43,8 @@ private slots:
   void centresByTheOuterSize_data();
   void centresByTheOuterSize();
   void nothingRunsAfterTheEnd();
+  void screenReader_data();
+  void screenReader();
   void leftFieldShowsItsStart_data();
   void leftFieldShowsItsStart();
   void captionsFit_data();
@@ -267,6 +275,64 @@ void FrmGridrefTest::nothingRunsAfterTheEnd() {
   QVERIFY(answerer.titles().isEmpty());
   QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), QString("260AA1"));
   QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+}
+
+namespace {
+QStringList announced; // "event control", for the conversion window's controls
+QPointer<QWidget> listenedWindow;
+
+void RecordAnnouncement(QAccessibleEvent* event) {
+  auto* control = qobject_cast<QWidget*>(event->object());
+  if (!control || !listenedWindow || !listenedWindow->isAncestorOf(control)) return;
+  if (event->type() == QAccessible::Focus)
+    announced << "focus " + control->objectName();
+  else if (event->type() == QAccessible::NameChanged)
+    announced << "name " + control->objectName();
+}
+} // namespace
+
+void FrmGridrefTest::screenReader_data() {
+  QTest::addColumn<QString>("script");
+  QTest::addColumn<QStringList>("answers");
+  QTest::addColumn<QStringList>("events");
+  QTest::addColumn<QString>("result"); // what is read for lblGridRef
+  QTest::newRow("the result is read and announced on each Convert")
+      << "type 26|key Tab|type 14|key Tab|type 28|key Tab|type 29|key Return|key Return"
+      << QStringList()
+      << QStringList{"focus txtMinSouth", "focus txtDegEast", "focus txtMinEast", "name lblGridRef",
+                     "name lblGridRef"}
+      << "2628AB25";
+  // Not the field Tab was moving to, before the refused one.
+  QTest::newRow("after Retry only the refused field is announced")
+      << "type 5|key Tab" << QStringList{"Retry"} << QStringList{"focus txtDegSouth"} << "";
+  QTest::newRow("after Retry by a click, only the refused field")
+      << "type 5|click cmdConvert" << QStringList{"Retry"} << QStringList{"focus txtDegSouth"}
+      << "";
+}
+
+void FrmGridrefTest::screenReader() {
+  QFETCH(QString, script);
+  QFETCH(QStringList, answers);
+  QFETCH(QStringList, events);
+  QFETCH(QString, result);
+  QPlatformAccessibility* bridge = QGuiApplicationPrivate::platformIntegration()->accessibility();
+  QVERIFY(bridge);
+  bridge->setActive(true);
+  announced.clear();
+  listenedWindow = window_.get();
+  const QAccessible::UpdateHandler before = QAccessible::installUpdateHandler(RecordAnnouncement);
+  BoxAnswerer answerer(answers, window_.get());
+  RunUserScript(*window_, script);
+  QTRY_COMPARE(QApplication::focusWidget() != nullptr, true);
+  QTest::qWait(20); // the activation after the box
+  QAccessible::installUpdateHandler(before);
+  bridge->setActive(false);
+  QCOMPARE(announced, events);
+  QAccessibleInterface* label =
+      QAccessible::queryAccessibleInterface(window_->findChild<QLabel*>("lblGridRef"));
+  QVERIFY(label);
+  QCOMPARE(label->text(QAccessible::Name), result);
+  QCOMPARE(label->text(QAccessible::Description), QString("Grid reference"));
 }
 
 void FrmGridrefTest::leftFieldShowsItsStart_data() {

@@ -42,7 +42,14 @@ void ApplyLayout(QWidget& widget, const ControlLayout& control) {
   widget.setObjectName(QtText(control.name));
   widget.setGeometry(PixelRect(control));
   widget.setFont(FontOf(control.font));
-  if (!control.accessibleName.empty()) widget.setAccessibleName(QtText(control.accessibleName));
+  if (!control.accessibleName.empty()) {
+    // A label's own text is what a screen reader reads, as it changes; the
+    // name in the table says what that text is.
+    if (control.kind == ControlKind::Label)
+      widget.setAccessibleDescription(QtText(control.accessibleName));
+    else
+      widget.setAccessibleName(QtText(control.accessibleName));
+  }
   const Colour& bg = control.background;
   switch (bg.kind) {
   case Colour::Kind::Rgb:
