@@ -14,7 +14,7 @@ windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 nsis)
 test=("${run[@]}" "${windows[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox
   wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian devscripts man-db file clang
-  clang-tidy libclang-rt-14-dev)
+  clang-tidy libclang-rt-14-dev qt6-base-private-dev qt6-gtk-platformtheme)
 
 wanted=()
 for group in "${@:-run}"; do

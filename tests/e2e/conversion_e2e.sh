@@ -156,6 +156,50 @@ splash_readable_under_a_dark_scheme() {
   ((yellow > 100)) || e2e_fail "the title has $yellow pixels of the text colour"
 }
 
+# Where each text of the two windows lies, inside its control, clear of
+# frames, the picture and the overlapping neighbours.
+declare -A TEXT_AREA=(
+  [lblHeader]=503x38+8+0 [lblDegSouth]=153x25+32+64 [lblMinSouth]=150x25+280+64
+  [lblDegEast]=153x25+32+112 [lblMinEast]=150x25+280+112 [lblGridRef]=185x49+160+232
+  [txtDegSouth]=27x19+195+67 [txtMinEast]=27x19+435+115 [cmdConvert]=120x30+192+173
+  [cmdExit]=73x33+428+284 [CmdClipboard]=121x19+196+299
+  [lblTitle1]=120x27+155+57 [lblTitle2]=200x45+180+90 [lblProgVersion]=80x18+372+189
+  [lblCopyright]=150x13+313+213 [lblCompany]=150x15+313+227
+)
+splash_texts=(lblTitle1 lblTitle2 lblProgVersion lblCopyright lblCompany)
+gridref_texts=(lblHeader lblDegSouth lblMinSouth lblDegEast lblMinEast lblGridRef txtDegSouth
+  txtMinEast cmdConvert cmdExit CmdClipboard)
+
+# Every text of both windows, the result included, at least 4.5:1 against
+# what is behind it. Usage: texts_readable NAME [dark]
+texts_readable() {
+  SPLASH_SHOT="$shots/$1-splash.png" start_program || return 1
+  type_position; e2e_key Return
+  sleep 0.3
+  e2e_screenshot "$GRIDREF" "$shots/$1-gridref.png" || return 1
+  if [[ ${2:-} == dark ]]; then
+    # The title window's face is the desktop's: dark, or the theme is not in force.
+    local face
+    face=$(convert "$shots/$1-splash.png" -crop 1x1+3+3 -format '%[fx:round(100*luminance)]' info:)
+    ((face < 50)) || { e2e_fail "no dark theme: the title window's face is ${face}% light"; return 1; }
+  fi
+  local control ratio window failed=0
+  for control in "${splash_texts[@]}" "${gridref_texts[@]}"; do
+    window=gridref
+    [[ " ${splash_texts[*]} " == *" $control "* ]] && window=splash
+    ratio=$(e2e_text_contrast "$shots/$1-$window.png" "${TEXT_AREA[$control]}")
+    awk -v r="$ratio" 'BEGIN { exit !(r >= 4.5) }' || { e2e_fail "$control: $ratio:1"; failed=1; }
+  done
+  ((failed == 0))
+}
+
+texts_readable_on_a_light_desktop() { texts_readable light; }
+
+# A dark GTK theme gives light text colours; the fixed backgrounds stay light.
+texts_readable_on_a_dark_desktop() {
+  QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark texts_readable dark dark
+}
+
 alt_x_ends_with_status_0() {
   start_program || return 1
   e2e_type 5
@@ -219,7 +263,8 @@ scenarios=(converts_and_copies refused_entry_then_retry_and_type_at_once
   enter_on_focused_convert_converts enter_on_focused_exit_exits plain_x_on_a_button_does_nothing
   default_border_back_on_convert_after_retry alt_x_ends_with_status_0 cancel_ends_with_status_0
   escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks)
-[[ $E2E_PROGRAM == *.exe ]] && scenarios+=(splash_readable_under_a_dark_scheme)
+if [[ $E2E_PROGRAM == *.exe ]]; then scenarios+=(splash_readable_under_a_dark_scheme)
+else scenarios+=(texts_readable_on_a_light_desktop texts_readable_on_a_dark_desktop); fi
 for scenario in "${scenarios[@]}"; do
   if "$scenario"; then
     passed=$((passed + 1)); echo "PASS: $scenario"

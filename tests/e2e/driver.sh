@@ -239,3 +239,26 @@ e2e_open_conversion_window() {
   e2e_window "Grid Reference Conversion" >/dev/null || return 1
   e2e_wait_focus "Grid Reference Conversion"
 }
+
+# Prints the contrast ratio (WCAG, two decimals) of the text inside WxH+X+Y
+# of a screenshot against what is behind it: the most common colour is the
+# background, the text the colour of the strongest contrast that at least
+# ten pixels reach (anti-aliased edges lie in between).
+e2e_text_contrast() {
+  convert "$1" -crop "$2" +repage -format %c histogram:info:- | awk '
+    function lum(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+    {
+      n = $1 + 0; sub(/^[^(]*\(/, ""); sub(/\).*/, ""); split($0, c, ",")
+      count[NR] = n; l[NR] = 0.2126 * lum(c[1]) + 0.7152 * lum(c[2]) + 0.0722 * lum(c[3])
+      if (n > most) { most = n; bg = NR }
+    }
+    END {
+      for (i in l) ratio[i] = (l[i] > l[bg]) ? (l[i] + 0.05) / (l[bg] + 0.05) : (l[bg] + 0.05) / (l[i] + 0.05)
+      # The strongest contrast reached by ten pixels together.
+      best = 1; for (i in l) if (i != bg) {
+        total = 0; for (j in l) if (j != bg && ratio[j] >= ratio[i]) total += count[j]
+        if (total >= 10 && ratio[i] > best) best = ratio[i]
+      }
+      printf "%.2f\n", best
+    }'
+}

@@ -1,20 +1,31 @@
 // The conversion window driven by keys and clicks on the offscreen platform.
 #include "ui/qt/entry_line_edit.h"
 #include "ui/qt/frm_gridref.h"
+#include "ui/qt/frm_splash.h"
 #include "ui/qt/program_end.h"
+#include "ui/qt/window_support.h"
+#include "ui/shared/layouts.h"
 
 #include "box_answerer.h"
 #include "user_script.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QtTest>
+// A screen reader's bridge, switched on as an assistive tool would.
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <memory>
+#include <utility>
 
 using ui::frmGridref;
 
@@ -32,6 +43,13 @@ private slots:
   void centresByTheOuterSize_data();
   void centresByTheOuterSize();
   void nothingRunsAfterTheEnd();
+  void screenReader_data();
+  void screenReader();
+  void leftFieldShowsItsStart_data();
+  void leftFieldShowsItsStart();
+  void captionsFit_data();
+  void captionsFit();
+  void facesFallBack();
 
 private:
   std::unique_ptr<frmGridref> window_;
@@ -257,6 +275,148 @@ void FrmGridrefTest::nothingRunsAfterTheEnd() {
   QVERIFY(answerer.titles().isEmpty());
   QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), QString("260AA1"));
   QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+}
+
+namespace {
+QStringList announced; // "event control", for the conversion window's controls
+QPointer<QWidget> listenedWindow;
+
+void RecordAnnouncement(QAccessibleEvent* event) {
+  auto* control = qobject_cast<QWidget*>(event->object());
+  if (!control || !listenedWindow || !listenedWindow->isAncestorOf(control)) return;
+  if (event->type() == QAccessible::Focus)
+    announced << "focus " + control->objectName();
+  else if (event->type() == QAccessible::NameChanged)
+    announced << "name " + control->objectName();
+}
+} // namespace
+
+void FrmGridrefTest::screenReader_data() {
+  QTest::addColumn<QString>("script");
+  QTest::addColumn<QStringList>("answers");
+  QTest::addColumn<QStringList>("events");
+  QTest::addColumn<QString>("result"); // what is read for lblGridRef
+  QTest::newRow("the result is read and announced on each Convert")
+      << "type 26|key Tab|type 14|key Tab|type 28|key Tab|type 29|key Return|key Return"
+      << QStringList()
+      << QStringList{"focus txtMinSouth", "focus txtDegEast", "focus txtMinEast", "name lblGridRef",
+                     "name lblGridRef"}
+      << "2628AB25";
+  // Not the field Tab was moving to, before the refused one.
+  QTest::newRow("after Retry only the refused field is announced")
+      << "type 5|key Tab" << QStringList{"Retry"} << QStringList{"focus txtDegSouth"} << "";
+  QTest::newRow("after Retry by a click, only the refused field")
+      << "type 5|click cmdConvert" << QStringList{"Retry"} << QStringList{"focus txtDegSouth"}
+      << "";
+}
+
+void FrmGridrefTest::screenReader() {
+  QFETCH(QString, script);
+  QFETCH(QStringList, answers);
+  QFETCH(QStringList, events);
+  QFETCH(QString, result);
+  QPlatformAccessibility* bridge = QGuiApplicationPrivate::platformIntegration()->accessibility();
+  QVERIFY(bridge);
+  bridge->setActive(true);
+  announced.clear();
+  listenedWindow = window_.get();
+  const QAccessible::UpdateHandler before = QAccessible::installUpdateHandler(RecordAnnouncement);
+  BoxAnswerer answerer(answers, window_.get());
+  RunUserScript(*window_, script);
+  QTRY_COMPARE(QApplication::focusWidget() != nullptr, true);
+  QTest::qWait(20); // the activation after the box
+  QAccessible::installUpdateHandler(before);
+  bridge->setActive(false);
+  QCOMPARE(announced, events);
+  QAccessibleInterface* label =
+      QAccessible::queryAccessibleInterface(window_->findChild<QLabel*>("lblGridRef"));
+  QVERIFY(label);
+  QCOMPARE(label->text(QAccessible::Name), result);
+  QCOMPARE(label->text(QAccessible::Description), QString("Grid reference"));
+}
+
+void FrmGridrefTest::leftFieldShowsItsStart_data() {
+  QTest::addColumn<QString>("text");
+  QTest::newRow("14.253") << "14.253";
+  QTest::newRow("26.25") << "26.25";
+  QTest::newRow("far wider than the field") << "26.000000000000000000000000000000000000000001";
+}
+
+void FrmGridrefTest::leftFieldShowsItsStart() {
+  QFETCH(QString, text);
+  RunUserScript(*window_, "type " + text + "|key Tab");
+  QLineEdit* field = window_->FieldWidget(gridref::EntryField::txtDegSouth);
+  QCOMPARE(field->text(), text);
+  field->grab(); // the scroll follows the cursor when painted
+  QCOMPARE(field->cursorPosition(), 0);
+  const QRect cursor = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  QVERIFY2(cursor.center().x() >= field->contentsRect().left(),
+           "the first character is scrolled out of sight");
+  // Coming back by the keyboard still selects the whole text.
+  RunUserScript(*window_, "key Shift+Tab");
+  QCOMPARE(QApplication::focusWidget(), field);
+  QCOMPARE(field->selectedText(), text);
+}
+
+void FrmGridrefTest::captionsFit_data() {
+  QTest::addColumn<qreal>("points"); // the desktop's font; 0: the platform's own
+  QTest::newRow("the platform's font") << 0.0;
+  QTest::newRow("10 pt desktop font (KDE)") << 10.0;
+  QTest::newRow("11 pt desktop font (GNOME)") << 11.0;
+}
+
+void FrmGridrefTest::captionsFit() {
+  QFETCH(qreal, points);
+  const QFont desktop = QApplication::font();
+  QFont font = desktop;
+  if (points > 0) font.setPointSizeF(points);
+  QApplication::setFont(font);
+  const auto restore = qScopeGuard([&] { QApplication::setFont(desktop); });
+  window_ = std::make_unique<frmGridref>();
+  const auto splash = std::make_unique<ui::frmSplash>();
+  for (QWidget* window :
+       {static_cast<QWidget*>(window_.get()), static_cast<QWidget*>(splash.get())}) {
+    for (auto* label : window->findChildren<QLabel*>()) {
+      if (label->text().isEmpty()) continue;
+      const QFontMetricsF metrics(label->font());
+      const QRect room = label->contentsRect();
+      QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width() &&
+                   metrics.height() <= room.height(),
+               qPrintable(label->objectName()));
+    }
+    for (auto* button : window->findChildren<QPushButton*>()) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      const QRect room =
+          button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+      const QFontMetricsF metrics(button->font());
+      const QString shown = QString(button->text()).remove(QLatin1Char('&'));
+      QVERIFY2(metrics.horizontalAdvance(shown) <= room.width() &&
+                   metrics.height() <= room.height(),
+               qPrintable(button->objectName()));
+    }
+  }
+}
+
+void FrmGridrefTest::facesFallBack() {
+  // Run also where a designed face and its first stand-in are missing: the
+  // face shown is one of the list, never fontconfig's own choice.
+  const auto splash = std::make_unique<ui::frmSplash>();
+  const std::pair<const ui::WindowLayout*, QWidget*> windows[] = {
+      {&ui::kGridrefLayout, window_.get()}, {&ui::kSplashLayout, splash.get()}};
+  for (const auto& [layout, window] : windows) {
+    for (const ui::ControlLayout& control : layout->controls) {
+      if (control.font.IsDefault()) continue;
+      auto* widget = window->findChild<QWidget*>(ui::QtText(control.name));
+      QVERIFY(widget);
+      QStringList faces;
+      for (std::string_view face : control.font.faces)
+        if (!face.empty()) faces << ui::QtText(face);
+      const QString shown = QFontInfo(widget->font()).family();
+      QVERIFY2(faces.contains(shown), qPrintable(widget->objectName() + ": " + shown));
+    }
+  }
 }
 
 QTEST_MAIN(FrmGridrefTest)

@@ -3,6 +3,7 @@
 #include "ui/qt/frm_splash.h"
 #include "ui/qt/program_end.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -26,6 +27,7 @@ private slots:
   void staysOpenWithoutInput();
   void dismissingTwiceOpensOneWindow();
   void programKeepsRunningAfterTheHandOver();
+  void namedForAScreenReader();
 
 private:
   QList<frmGridref*> ConversionWindows() const;
@@ -173,6 +175,15 @@ void FrmSplashTest::programKeepsRunningAfterTheHandOver() {
   QTimer::singleShot(500, [] { QCoreApplication::exit(7); });
   QCOMPARE(QApplication::exec(), 7);
   VerifyHandedOver();
+}
+
+void FrmSplashTest::namedForAScreenReader() {
+  // No caption on the screen, yet a name and a hint how to go on.
+  QCOMPARE(splash_->windowTitle(), QString());
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(splash_);
+  QVERIFY(window);
+  QVERIFY(!window->text(QAccessible::Name).isEmpty());
+  QVERIFY(window->text(QAccessible::Description).contains("Enter"));
 }
 
 QTEST_MAIN(FrmSplashTest)

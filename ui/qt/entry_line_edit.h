@@ -1,5 +1,6 @@
 // A text box that reports the loss of focus after it has handled it itself,
 // so that a dialog opened by the report finds the box in a settled state.
+// Once left, it shows its text from the start.
 #pragma once
 
 #include <QFocusEvent>
@@ -18,7 +19,12 @@ signals:
 protected:
   void focusOutEvent(QFocusEvent* event) override {
     QLineEdit::focusOutEvent(event);
-    emit focusLost(event->reason());
+    // A narrow field would go on showing the end of what was typed. Not
+    // when the window merely loses activation: the user is still in it.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+      setCursorPosition(0);
+    emit focusLost(reason);
   }
 };
 

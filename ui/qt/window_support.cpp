@@ -19,22 +19,37 @@ QSize ClientSize(const WindowLayout& window) {
 }
 
 QFont FontOf(const FontSpec& spec) {
-  QFont font;
-  if (spec.IsDefault()) return font;
-  QStringList faces;
-  for (std::string_view face : spec.faces)
-    if (!face.empty()) faces << QtText(face);
-  font.setFamilies(faces);
-  font.setPointSizeF(static_cast<qreal>(spec.points));
-  font.setBold(spec.bold);
+  QFont font = QApplication::font(); // the platform's dialog face
+  float points = kDefaultFontPoints;
+  if (!spec.IsDefault()) {
+    QStringList faces;
+    for (std::string_view face : spec.faces)
+      if (!face.empty()) faces << QtText(face);
+    // Qt takes the first face of the list that is installed; fontconfig's
+    // stand-in for a missing face comes only after the whole list.
+    font.setFamilies(faces);
+    font.setBold(spec.bold);
+    points = spec.points;
+  }
+  // In pixels at the layout's DPI, like the twips: a desktop's own font size
+  // or font DPI would outgrow the controls, while Qt's scaling enlarges both
+  // alike.
+  font.setPixelSize(qRound(points * static_cast<float>(kLayoutDpi) / kPointsPerInch));
   return font;
 }
 
 void ApplyLayout(QWidget& widget, const ControlLayout& control) {
   widget.setObjectName(QtText(control.name));
   widget.setGeometry(PixelRect(control));
-  if (!control.font.IsDefault()) widget.setFont(FontOf(control.font));
-  if (!control.accessibleName.empty()) widget.setAccessibleName(QtText(control.accessibleName));
+  widget.setFont(FontOf(control.font));
+  if (!control.accessibleName.empty()) {
+    // A label's own text is what a screen reader reads, as it changes; the
+    // name in the table says what that text is.
+    if (control.kind == ControlKind::Label)
+      widget.setAccessibleDescription(QtText(control.accessibleName));
+    else
+      widget.setAccessibleName(QtText(control.accessibleName));
+  }
   const Colour& bg = control.background;
   switch (bg.kind) {
   case Colour::Kind::Rgb:
@@ -42,6 +57,7 @@ void ApplyLayout(QWidget& widget, const ControlLayout& control) {
     break;
   case Colour::Kind::ButtonFace:
     FillBackground(widget, widget.palette().color(QPalette::Button));
+    widget.setForegroundRole(QPalette::ButtonText); // the text colour made for that face
     break;
   case Colour::Kind::MenuBackground:
     FillBackground(widget, QApplication::palette("QMenu").color(QPalette::Window));
@@ -49,6 +65,12 @@ void ApplyLayout(QWidget& widget, const ControlLayout& control) {
   case Colour::Kind::Default:
   case Colour::Kind::Transparent:
     break;
+  }
+  const Colour& fg = control.foreground;
+  if (fg.kind == Colour::Kind::Rgb) {
+    QPalette palette = widget.palette();
+    palette.setColor(widget.foregroundRole(), QColor(fg.red, fg.green, fg.blue));
+    widget.setPalette(palette);
   }
 }
 

@@ -26,10 +26,13 @@ inline constexpr int kLayoutDpi = 96;
 QRect PixelRect(const ControlLayout& control);
 QSize ClientSize(const WindowLayout& window);
 
-// The face and its stand-ins; the platform's dialog font for none.
+inline constexpr float kPointsPerInch = 72;
+
+// The face and its stand-ins, or the platform's dialog face for none, at
+// the layout's size.
 QFont FontOf(const FontSpec& spec);
 
-// Applies the control's name, geometry, font and background.
+// Applies the control's name, geometry, font and colours.
 void ApplyLayout(QWidget& widget, const ControlLayout& control);
 
 // Centres the window by its outer size, halving in single precision; not

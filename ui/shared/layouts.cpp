@@ -5,8 +5,10 @@
 namespace ui {
 namespace {
 
+// A plain face last: fontconfig's own stand-in for Comic Sans MS is a
+// calligraphic one.
 constexpr FontSpec kComicSans(float points, bool bold) {
-  return {{"Comic Sans MS", "Comic Neue"}, points, bold};
+  return {{"Comic Sans MS", "Comic Neue", "Liberation Sans", "DejaVu Sans"}, points, bold};
 }
 constexpr FontSpec kMsSansSerif(float points, bool bold) {
   return {
