@@ -9,5 +9,5 @@ const [program, ...args] = process.argv.slice(2);
 const env = Object.fromEntries(Object.entries(process.env).filter(([k]) => k.startsWith('GTEST_')));
 const wasi = new WASI({ version: 'preview1', args: [program, ...args], env, returnOnExit: true });
 const module = await WebAssembly.compile(await readFile(program));
-const instance = await WebAssembly.instantiate(module, wasi.getImportObject());
+const instance = await WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi.wasiImport });
 process.exitCode = wasi.start(instance);
