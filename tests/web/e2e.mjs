@@ -11,18 +11,20 @@ import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 const here = dirname(fileURLToPath(import.meta.url));
-const modules = process.env.QUADRANGLER_NODE_MODULES ?? join(here, 'node_modules');
+const modules = resolve(process.env.QUADRANGLER_NODE_MODULES ?? join(here, 'node_modules'));
 const { chromium } = createRequire(join(modules, 'noop.js'))('playwright-core');
 export const pageUrl = pathToFileURL(resolve(process.argv[2] ?? '')).href;
 const TIMEOUT = 5000;
 
 // Debian's Chromium, never a browser of Playwright's own; Playwright gives it
-// an empty temporary --user-data-dir.
+// an empty temporary --user-data-dir. A chroot's /dev may lack the shared
+// memory mount: /tmp instead.
 export function launch() {
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--disable-dev-shm-usage'],
   });
 }
 

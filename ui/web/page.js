@@ -608,8 +608,9 @@
   }
 
   async function load() {
-    const text = document.getElementById('module').textContent.trim();
-    const bytes = Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+    const text = atob(document.getElementById('module').textContent.trim());
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
     const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
     compiled = await WebAssembly.compile(await new Response(stream).arrayBuffer());
     new Run();
