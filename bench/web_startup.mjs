@@ -3,14 +3,14 @@
 // first content), against a bare page with one label of the title's size,
 // loaded alternately, each in a fresh browser context; medians, and the
 // page file's size.
-// Usage: node bench/web_startup.mjs PAGE.html [LOADS]   (the page's tests'
-// playwright-core, as tests/web/e2e.mjs finds it)
+// Usage: node bench/web_startup.mjs PAGE.html [LOADS]   (the playwright-core
+// that the web preset's tests installed, or QUADRANGLER_NODE_MODULES)
 import { statSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 const here = dirname(fileURLToPath(import.meta.url));
-process.env.QUADRANGLER_NODE_MODULES ??= join(here, '../tests/web/node_modules');
+process.env.QUADRANGLER_NODE_MODULES ??= join(here, '../build/web/tests/web/node_modules');
 const { launch, pageUrl } = await import('../tests/web/e2e.mjs');
 const loads = Number(process.argv[3] ?? 15);
 const bareUrl = pathToFileURL(join(here, 'bare_page.html')).href;

@@ -381,6 +381,7 @@ const scenarios = {
       return `${fetched} ${violations.join()}`;
     });
     if (refused !== 'refused connect-src') fail(`a request from the page: ${refused}`);
+    await u.page.evaluate(() => { window.violations = []; }); // that one was asked for
     const others = requests.filter((url) => url !== pageUrl && !url.startsWith('data:'));
     if (others.length || !requests.includes(pageUrl)) fail(`requests: ${requests.join(', ')}`);
   },
@@ -392,10 +393,13 @@ const contexts = {
   narrow_viewport_scales_the_window: { viewport: { width: 360, height: 640 }, hasTouch: true, isMobile: true },
 };
 
-// The beeps and boxes of the page, counted.
+// The beeps and boxes of the page counted, breaches of its own policy kept.
 function countBeepsAndBoxes() {
   window.beeps = 0;
   window.boxes = 0;
+  window.violations = [];
+  document.addEventListener('securitypolicyviolation',
+    (e) => window.violations.push(`${e.effectiveDirective} ${e.blockedURI}`));
   const start = OscillatorNode.prototype.start;
   OscillatorNode.prototype.start = function (...args) {
     window.beeps += 1;
@@ -436,6 +440,8 @@ async function main() {
       if (unlisted.includes(name)) fail('not in the table');
       await scenarios[name](new User(page));
       if (errors.length) fail(`errors in the page: ${errors.join('; ')}`);
+      const violations = await page.evaluate(() => window.violations);
+      if (violations.length) fail(`the page breaks its policy: ${violations.join('; ')}`);
       passed += 1;
       console.log(`PASS: ${name}`);
     } catch (e) {

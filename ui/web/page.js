@@ -433,6 +433,7 @@
     // own meaning of them: Enter, Escape, Tab, and Alt with anything.
     keyDown(event) {
       const { key, ctrlKey, altKey, metaKey, shiftKey } = event;
+      if (event.isComposing) return; // an input method's, not the window's
       if (altKey && !ctrlKey && !metaKey) {
         event.preventDefault();
         const letter = key.length === 1 ? key.toLowerCase() : '';
