@@ -35,4 +35,4 @@ const parts = {
 const page = read('page.html').replace(/@(CSP|ICON|CSS|MODULE|JS)@/g, (_, key) => parts[key]);
 mkdirSync(dirname(outputPath), { recursive: true });
 writeFileSync(outputPath, page);
-console.log(`${outputPath}: ${page.length} bytes`);
+console.log(`${outputPath}: ${Buffer.byteLength(page)} bytes`);
