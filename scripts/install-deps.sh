@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a group of tasks needs, only those missing.
-# Usage: install-deps.sh [run|windows|test]...
+# Usage: install-deps.sh [run|windows|web|test]...
 #   run      build and run the program (headless runs drive it on Xvfb)
 #   windows  cross-build the Windows program and its installer
-#   test     everything the test command uses, the Windows programs included:
-#            the 32-bit Wine too, and qemu-user to run it where the kernel
-#            refuses 32-bit programs
+#   web      build the web page (WebAssembly)
+#   test     everything the test command uses, the Windows programs and the
+#            page included: the 32-bit Wine too, and qemu-user to run it
+#            where the kernel refuses 32-bit programs; Chromium for the page
 set -euo pipefail
 
 run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liberation2
   xvfb xdotool xclip x11-utils imagemagick)
 windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 nsis)
-test=("${run[@]}" "${windows[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox
-  wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian devscripts man-db file clang
-  clang-tidy libclang-rt-14-dev qt6-base-private-dev qt6-gtk-platformtheme)
+web=(cmake ninja-build googletest clang lld llvm-14 wasi-libc libc++-14-dev-wasm32
+  libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 binaryen nodejs)
+test=("${run[@]}" "${windows[@]}" "${web[@]}" chromium make libgtest-dev libbenchmark-dev
+  libxcb1-dev openbox wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian
+  devscripts man-db file clang clang-tidy libclang-rt-14-dev qt6-base-private-dev
+  qt6-gtk-platformtheme)
 
 wanted=()
 for group in "${@:-run}"; do
   case "$group" in
     run) wanted+=("${run[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
+    web) wanted+=("${web[@]}") ;;
     test) wanted+=("${test[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
@@ -31,6 +36,12 @@ done
 if [[ " ${*:-run} " == *" test "* ]]; then
   wanted+=(wine32:i386)
   bash "$(dirname "$0")/runs-32-bit.sh" || wanted+=(qemu-user-static)
+fi
+
+# Some Node.js builds bring npm (and conflict with Debian's); Debian's is a
+# package of its own.
+if [[ " ${wanted[*]} " == *" nodejs "* ]] && ! command -v npm >/dev/null; then
+  wanted+=(npm)
 fi
 
 missing=()

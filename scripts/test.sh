@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
 
 status=0
-for preset in ci asan fuzz windows-x64 windows-x86; do
+for preset in ci asan fuzz windows-x64 windows-x86 web; do
   echo "== $preset: configure, build, test"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

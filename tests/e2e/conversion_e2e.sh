@@ -258,13 +258,11 @@ e2e_start_display || exit 1
 if [[ $mode == openbox ]]; then e2e_start_wm || exit 1; fi
 [[ $E2E_PROGRAM == *.exe ]] && e2e_end_wine_session
 passed=0 failed=0
-scenarios=(converts_and_copies refused_entry_then_retry_and_type_at_once
-  click_leaving_a_refused_field_is_dropped enter_on_focused_copy_copies
-  enter_on_focused_convert_converts enter_on_focused_exit_exits plain_x_on_a_button_does_nothing
-  default_border_back_on_convert_after_retry alt_x_ends_with_status_0 cancel_ends_with_status_0
-  escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks)
-if [[ $E2E_PROGRAM == *.exe ]]; then scenarios+=(splash_readable_under_a_dark_scheme)
-else scenarios+=(texts_readable_on_a_light_desktop texts_readable_on_a_dark_desktop); fi
+# The scenarios of this program, from the table that the page's share.
+kind=qt
+[[ $E2E_PROGRAM == *.exe ]] && kind=exe
+mapfile -t scenarios < <(awk -v kind=$kind \
+  '!/^#/ { for (i = 2; i <= NF; i++) if ($i == kind) print $1 }' "$here/scenarios.txt")
 for scenario in "${scenarios[@]}"; do
   if "$scenario"; then
     passed=$((passed + 1)); echo "PASS: $scenario"

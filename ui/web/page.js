@@ -1,0 +1,629 @@
+// The program in a page. The WebAssembly module holds the computation, the
+// two windows' layout tables and the conversion window's behaviour; this
+// script renders the tables, lends the behaviour its host operations (the
+// module's imports) and wires the page's events to it, as each desktop
+// frontend wires its toolkit's. assemble.mjs builds one file of it all.
+(() => {
+  'use strict';
+
+  const UNWINDING = 1; // Asyncify's state while a call waits for the box
+  const RETRY = 0;
+  const CANCEL = 1;
+  const APP_TITLE = 'Quadrangler';
+  const REPORT_TITLE = '3 x 3-Minute Quadrangler'; // as the desktop programs report a failure
+  const encoder = new TextEncoder();
+  const decoder = new TextDecoder();
+  const ended = document.getElementById('ended');
+  const icon = document.querySelector('link[rel="icon"]').href;
+  let compiled = null; // compiled once; every run is a fresh instance
+  let audio = null;
+
+  // The viewport is the screen: a window is centred on it, scaled down to fit
+  // its width where it is narrower. A page cannot show what lies above its
+  // top, so a window taller than the viewport starts at the top instead.
+  function place(element) {
+    const root = document.documentElement;
+    const width = element.offsetWidth;
+    const height = element.offsetHeight;
+    const scale = Math.min(1, root.clientWidth / width);
+    element.style.transform = scale < 1 ? `scale(${scale})` : '';
+    element.style.left = `${Math.round((root.clientWidth - width * scale) / 2)}px`;
+    element.style.top = `${Math.max(0, Math.round((root.clientHeight - height * scale) / 2))}px`;
+  }
+
+  function colour(name, fallback = '') {
+    switch (name) {
+      case 'default': return fallback;
+      case 'transparent': return 'transparent';
+      case 'buttonFace': return 'ButtonFace';
+      case 'menuBackground': return 'Canvas';
+      default: return name; // #rrggbb
+    }
+  }
+
+  // The designed face, then the table's stand-ins, then the browser's own.
+  function font(spec, defaultPoints) {
+    if (!spec) return `${defaultPoints}pt system-ui, sans-serif`;
+    const faces = spec.faces.map((face) => `"${face}"`).join(', ');
+    return `${spec.bold ? 'bold ' : 'normal '}${spec.points}pt ${faces}, sans-serif`;
+  }
+
+  // "E&xit": Exit with the x underlined; returns the access key, if any.
+  function caption(element, text) {
+    const at = text.indexOf('&');
+    if (at < 0 || at + 1 >= text.length) {
+      element.textContent = text;
+      return '';
+    }
+    const key = document.createElement('u');
+    key.textContent = text[at + 1];
+    element.append(text.slice(0, at), key, text.slice(at + 2));
+    return text[at + 1].toLowerCase();
+  }
+
+  function createControl(c, defaultPoints, middle) {
+    let element;
+    switch (c.kind) {
+      case 'textBox':
+        element = document.createElement('input');
+        element.type = 'text';
+        element.inputMode = 'decimal';
+        element.autocomplete = 'off';
+        element.spellcheck = false;
+        element.setAttribute('autocapitalize', 'off');
+        element.setAttribute('autocorrect', 'off');
+        break;
+      case 'button':
+        element = document.createElement('button');
+        element.type = 'button';
+        element.dataset.accessKey = caption(element, c.caption);
+        if (element.dataset.accessKey) element.setAttribute('aria-keyshortcuts', `Alt+${element.dataset.accessKey.toUpperCase()}`);
+        break;
+      case 'image':
+        element = document.createElement('img');
+        element.src = icon;
+        element.alt = '';
+        element.draggable = false;
+        break;
+      default: // a label or a frame
+        element = document.createElement('div');
+        element.textContent = c.caption;
+    }
+    element.id = c.name;
+    element.classList.add('control', c.kind);
+    if (c.kind === 'label') element.classList.add(c.align, ...(middle ? ['middle'] : []));
+    const style = element.style;
+    style.left = `${c.left}px`;
+    style.top = `${c.top}px`;
+    if (!c.sizesItself) {
+      style.width = `${c.width}px`;
+      style.height = `${c.height}px`;
+    }
+    if (c.kind !== 'frame' && c.kind !== 'image') style.font = font(c.font, defaultPoints);
+    style.background = colour(c.background);
+    style.color = colour(c.foreground);
+    if (c.accessibleName) element.setAttribute('aria-label', c.accessibleName);
+    return element;
+  }
+
+  // A window: its frame (a title bar with a caption and a close button where
+  // the border is resizable) around a client area of the table's size.
+  function createWindow(layout, onClose) {
+    const element = document.createElement('div');
+    element.className = `window ${layout.border}`;
+    element.style.color = 'ButtonText';
+    if (layout.border === 'resizable') {
+      const bar = document.createElement('div');
+      bar.className = 'titlebar';
+      const title = document.createElement('span');
+      title.textContent = layout.caption;
+      title.id = `${layout.name ?? 'window'}-title`;
+      const close = document.createElement('button');
+      close.type = 'button';
+      close.className = 'close';
+      close.tabIndex = -1;
+      close.textContent = '\u2715';
+      close.setAttribute('aria-label', 'Close');
+      close.addEventListener('click', onClose);
+      bar.append(title, close);
+      element.append(bar);
+    }
+    const client = document.createElement('div');
+    client.className = 'client';
+    client.style.width = `${layout.clientWidth}px`;
+    client.style.height = `${layout.clientHeight}px`;
+    client.style.background = colour(layout.background, 'ButtonFace');
+    element.append(client);
+    return { element, client };
+  }
+
+  function beep() {
+    try {
+      audio ??= new AudioContext();
+      if (audio.state === 'suspended') audio.resume();
+      const tone = audio.createOscillator();
+      const gain = audio.createGain();
+      const now = audio.currentTime;
+      tone.frequency.value = 880;
+      gain.gain.setValueAtTime(0.2, now);
+      gain.gain.exponentialRampToValueAtTime(0.001, now + 0.15);
+      tone.connect(gain).connect(audio.destination);
+      tone.start(now);
+      tone.stop(now + 0.15);
+    } catch {
+      // No sound to be had: the box still comes.
+    }
+  }
+
+  function decimalSeparator() {
+    const part = new Intl.NumberFormat(navigator.language).formatToParts(0.5)
+      .find((p) => p.type === 'decimal');
+    return part ? part.value : '.';
+  }
+
+  // Plain text replaces what the clipboard held. Where the page may not use
+  // the clipboard API (refused, or not a secure context), the old way: a copy
+  // command whose data is set in its copy event, which also copies an empty
+  // text. Resolves false when neither could.
+  async function putOnClipboard(text) {
+    try {
+      await navigator.clipboard.writeText(text);
+      return true;
+    } catch {
+      const put = (event) => {
+        event.clipboardData.setData('text/plain', text);
+        event.preventDefault();
+      };
+      const focused = document.activeElement;
+      const area = document.createElement('textarea');
+      area.value = text || ' ';
+      area.setAttribute('aria-hidden', 'true');
+      area.style.cssText = 'position:fixed;left:0;top:0;opacity:0;pointer-events:none';
+      document.body.append(area);
+      document.addEventListener('copy', put, true);
+      let copied = false;
+      try {
+        area.focus({ preventScroll: true });
+        area.select();
+        copied = document.execCommand('copy');
+      } catch {
+        copied = false;
+      } finally {
+        document.removeEventListener('copy', put, true);
+        area.remove();
+        if (focused instanceof HTMLElement) focused.focus({ preventScroll: true });
+      }
+      return copied;
+    }
+  }
+
+  // The modal box: a prompt, a title and its buttons, the first the default;
+  // Escape and the close button answer the last. The window behind takes no
+  // input while it is open.
+  class Box {
+    constructor(run, prompt, title, buttons) {
+      this.run = run;
+      this.answer = new Promise((resolve) => { this.resolve = resolve; });
+      this.escape = buttons[buttons.length - 1].value;
+      this.overlay = document.createElement('div');
+      this.overlay.className = 'overlay';
+      const { element, client } = createWindow({ border: 'resizable', caption: title, name: 'box' },
+        () => this.close(this.escape));
+      element.classList.add('box');
+      element.setAttribute('role', 'alertdialog');
+      element.setAttribute('aria-modal', 'true');
+      element.setAttribute('aria-labelledby', 'box-title');
+      element.setAttribute('aria-describedby', 'box-message');
+      client.style.width = client.style.height = '';
+      const message = document.createElement('div');
+      message.className = 'message';
+      message.id = 'box-message';
+      message.textContent = prompt;
+      const row = document.createElement('div');
+      row.className = 'buttons';
+      this.buttons = buttons.map(({ label, value }) => {
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.textContent = label;
+        button.addEventListener('click', () => this.close(value));
+        button.addEventListener('focus', () => this.buttons.forEach((b) => b.classList.toggle('default', b === button)));
+        button.value = String(value);
+        row.append(button);
+        return button;
+      });
+      client.append(message, row);
+      this.overlay.append(element);
+      this.element = element;
+      document.body.append(this.overlay);
+      place(element);
+      this.buttons[0].focus();
+    }
+
+    keyDown(event) {
+      if (event.key === ' ' && !event.altKey) return; // presses the focused button
+      event.preventDefault();
+      if (event.ctrlKey || event.altKey || event.metaKey) return;
+      const at = this.buttons.indexOf(document.activeElement);
+      if (event.key === 'Escape') this.close(this.escape);
+      else if (event.key === 'Enter') this.close(Number((this.buttons[at] ?? this.buttons[0]).value));
+      else if (['Tab', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'].includes(event.key)) {
+        const back = (event.key === 'Tab' && event.shiftKey) || event.key === 'ArrowLeft' || event.key === 'ArrowUp';
+        const n = this.buttons.length;
+        this.buttons[(Math.max(at, 0) + (back ? n - 1 : 1)) % n].focus();
+      }
+    }
+
+    mouseDown(event) {
+      event.preventDefault();
+      const button = event.target.closest('.box .buttons button');
+      if (button && event.button === 0) button.focus();
+    }
+
+    close(value) {
+      if (this.closed) return;
+      this.closed = true;
+      this.overlay.remove();
+      this.resolve(value);
+    }
+  }
+
+  // frmSplash: any key that gives a character, or a click on the frame's own
+  // surface, closes it and opens the conversion window.
+  class Splash {
+    constructor(run) {
+      this.run = run;
+      const layout = run.layouts.frmSplash;
+      const { element, client } = createWindow(layout);
+      element.setAttribute('role', 'dialog');
+      element.setAttribute('aria-label', APP_TITLE);
+      element.tabIndex = -1;
+      let frame = null;
+      for (const c of layout.controls) {
+        const control = createControl(c, run.layouts.defaultFontPoints, false);
+        (c.parent ? frame : client).append(control);
+        if (c.kind === 'frame') frame = control;
+      }
+      this.frame = frame;
+      this.element = element;
+      // Pressed and released on the surface itself, not on a label or the
+      // picture in front of it.
+      run.on(frame, 'pointerdown', (e) => { this.pressed = e.button === 0 && e.target === frame; });
+      run.on(frame, 'pointerup', (e) => { this.released = e.button === 0 && e.target === frame; });
+      run.on(frame, 'click', (e) => {
+        if (e.button === 0 && e.target === frame && this.pressed && this.released) this.Frame1_Click();
+        this.pressed = this.released = false;
+      });
+      document.body.append(element);
+      place(element);
+      element.focus({ preventScroll: true });
+    }
+
+    // By the key, as the desktop programs decide: Escape, Enter, Backspace
+    // and Tab count; keys without a character and Alt or Meta combinations
+    // (but AltGr, which is Ctrl+Alt) do not.
+    static producesCharacter(e) {
+      if ((e.altKey || e.metaKey) && !e.ctrlKey) return false;
+      if (['Enter', 'Escape', 'Backspace', 'Tab'].includes(e.key)) return true;
+      return !e.isComposing && [...e.key].length === 1;
+    }
+
+    keyDown(event) {
+      if (!Splash.producesCharacter(event)) return;
+      event.preventDefault(); // the character is not typed anywhere
+      this.Form_KeyPress();
+    }
+
+    mouseDown(event) {
+      event.preventDefault();
+    }
+
+    Form_KeyPress() { this.dismiss(); }
+    Frame1_Click() { this.dismiss(); }
+
+    dismiss() {
+      if (this.dismissed) return;
+      this.dismissed = true;
+      this.element.remove();
+      this.run.openConversionWindow();
+    }
+
+    fit() { place(this.element); }
+  }
+
+  // frmGridref, rendered from its table; every reaction goes through the
+  // module's conversion window.
+  class Gridref {
+    constructor(run) {
+      this.run = run;
+      const layout = run.layouts.frmGridref;
+      const { element, client } = createWindow({ ...layout, name: 'frmGridref' }, () => this.cmdExit_Click());
+      element.setAttribute('role', 'dialog');
+      element.setAttribute('aria-labelledby', 'frmGridref-title');
+      this.element = element;
+      this.client = client;
+      this.controls = {};
+      // In tab order: a later control lies in front of an earlier one.
+      for (const c of layout.controls) {
+        const control = createControl(c, run.layouts.defaultFontPoints, true);
+        if (c.name === 'lblGridRef') {
+          control.setAttribute('role', 'status'); // read out when it changes
+          control.setAttribute('aria-live', 'polite');
+        }
+        this.controls[c.name] = control;
+        client.append(control);
+      }
+      this.fields = run.layouts.entryFields.map((name) => this.controls[name]);
+      this.cycle = layout.controls.filter((c) => c.kind === 'textBox' || c.kind === 'button')
+        .sort((a, b) => a.tabIndex - b.tabIndex).map((c) => this.controls[c.name]);
+      this.buttons = layout.controls.filter((c) => c.kind === 'button').map((c) => this.controls[c.name]);
+      this.defaultButton = this.controls[layout.controls.find((c) => c.isDefault).name];
+      this.label = this.controls.lblGridRef;
+      this.leaving = null;
+      this.pressBoxes = -1;
+      run.layouts.entryFields.forEach((name, index) => {
+        this[`${name}_LostFocus`] = () => run.call('qd_field_left', index);
+        run.on(this.controls[name], 'focusout', (e) => {
+          if (e.relatedTarget && client.contains(e.relatedTarget)) this.leaving = name;
+        });
+      });
+      run.on(client, 'focusin', (e) => this.focusIn(e.target));
+      for (const button of this.buttons) run.on(button, 'click', (e) => this.clicked(button, e));
+      document.body.append(element);
+      this.Form_Load();
+      this.defaultButton.classList.add('default');
+      this.fields[0].focus({ preventScroll: true });
+    }
+
+    Form_Load() { place(this.element); }
+    cmdConvert_Click() { this.run.call('qd_convert'); }
+    CmdClipboard_Click() { this.run.call('qd_copy'); }
+    cmdExit_Click() { this.run.call('qd_exit'); }
+
+    fit() { place(this.element); }
+
+    // Only a move to another of the window's controls is the user leaving a
+    // field: not the page losing the focus, nor the box taking it, nor the
+    // focus given back after Retry. Checked once the focus has arrived.
+    focusIn(target) {
+      this.showDefaultBorder(target);
+      const left = this.leaving;
+      this.leaving = null;
+      if (left && left !== target.id) this[`${left}_LostFocus`]();
+    }
+
+    // On the focused button; on the window's default button otherwise.
+    showDefaultBorder(focus) {
+      const onButton = this.buttons.includes(focus);
+      for (const button of this.buttons) {
+        button.classList.toggle('default', onButton ? button === focus : button === this.defaultButton);
+      }
+    }
+
+    press(button) {
+      this[`${button.id}_Click`]();
+    }
+
+    // A click whose press left a refused field does not take effect: a box
+    // came between the press and the release.
+    clicked(button, event) {
+      if (event.detail !== 0 && this.pressBoxes !== this.run.boxes) return;
+      this.press(button);
+    }
+
+    mouseDown(event) {
+      if (event.target.closest('input.control')) {
+        this.pressBoxes = this.run.boxes; // the browser places the caret
+        return;
+      }
+      // The press gives a button the focus itself, in every browser, before
+      // its click; the rest of the window takes none.
+      event.preventDefault();
+      const button = event.target.closest('button.control');
+      if (button && event.button === 0) {
+        this.pressBoxes = this.run.boxes;
+        button.focus({ preventScroll: true });
+      }
+    }
+
+    focusField(index) {
+      this.fields[index].focus({ preventScroll: true });
+    }
+
+    // The keys the window handles, as a dialog does, before the browser's
+    // own meaning of them: Enter, Escape, Tab, and Alt with anything.
+    keyDown(event) {
+      const { key, ctrlKey, altKey, metaKey, shiftKey } = event;
+      if (event.isComposing) return; // an input method's, not the window's
+      if (altKey && !ctrlKey && !metaKey) {
+        event.preventDefault();
+        const letter = key.length === 1 ? key.toLowerCase() : '';
+        const physical = /^Key[A-Z]$/.test(event.code) ? event.code[3].toLowerCase() : '';
+        const button = this.buttons.find((b) => b.dataset.accessKey &&
+          (b.dataset.accessKey === letter || b.dataset.accessKey === physical));
+        if (button) this.press(button); // at once, without moving the focus
+        return;
+      }
+      if (ctrlKey || altKey || metaKey) return;
+      if (key === 'Escape') {
+        event.preventDefault();
+        this.cmdExit_Click();
+      } else if (key === 'Enter') {
+        event.preventDefault();
+        this.press(this.buttons.find((b) => b.classList.contains('default')) ?? this.defaultButton);
+      } else if (key === 'Tab') {
+        event.preventDefault();
+        this.tab(shiftKey ? -1 : 1);
+      }
+    }
+
+    keyUp(event) {
+      if (event.key === 'Alt') event.preventDefault(); // no menu bar
+    }
+
+    // Along the tab order, round; a field entered so shows its whole text
+    // selected.
+    tab(step) {
+      const n = this.cycle.length;
+      const at = this.cycle.indexOf(document.activeElement);
+      const next = this.cycle[at < 0 ? (step > 0 ? 0 : n - 1) : (at + step + n) % n];
+      if (next.matches('input')) next.setSelectionRange(0, next.value.length);
+      next.focus({ preventScroll: true });
+    }
+  }
+
+  // One run of the program: a fresh instance of the module, the splash
+  // window, then the conversion window; ended, it leaves nothing behind that
+  // reacts.
+  class Run {
+    constructor() {
+      this.controller = new AbortController();
+      this.boxes = 0;
+      this.suspended = false;
+      this.rewinding = false;
+      this.ended = false;
+      this.box = null;
+      this.window = null;
+      const instance = new WebAssembly.Instance(compiled, { env: this.imports() });
+      this.exports = instance.exports;
+      this.exports._initialize();
+      this.asyncifyData = this.exports.qd_asyncify_data();
+      this.layouts = JSON.parse(this.text(this.exports.qd_layouts(), this.exports.qd_layouts_length()));
+      this.on(document, 'keydown', (e) => (this.box ?? this.window)?.keyDown(e), true);
+      this.on(document, 'keyup', (e) => this.window?.keyUp?.(e), true);
+      this.on(document, 'mousedown', (e) => this.mouseDown(e), true);
+      this.on(document, 'contextmenu', (e) => {
+        if (this.box || !e.target.closest?.('input.control')) e.preventDefault();
+      }, true);
+      this.on(window, 'resize', () => {
+        this.window?.fit();
+        if (this.box) place(this.box.element);
+      });
+      document.title = APP_TITLE;
+      this.window = new Splash(this);
+    }
+
+    on(target, type, handler, capture = false) {
+      target.addEventListener(type, handler, { capture, signal: this.controller.signal });
+    }
+
+    mouseDown(event) {
+      if (this.box) this.box.mouseDown(event);
+      else if (this.window?.element.contains(event.target)) this.window.mouseDown(event);
+      else event.preventDefault(); // the page around the window takes no focus
+    }
+
+    openConversionWindow() {
+      this.exports.qd_open_conversion_window();
+      this.window = new Gridref(this);
+      document.title = this.layouts.frmGridref.caption;
+    }
+
+    text(pointer, length) {
+      return decoder.decode(new Uint8Array(this.exports.memory.buffer, pointer, length));
+    }
+
+    // A text for the module: written into its inbox, the length returned.
+    inbox(text) {
+      const bytes = encoder.encode(text);
+      const pointer = this.exports.qd_inbox(bytes.length);
+      new Uint8Array(this.exports.memory.buffer, pointer, bytes.length).set(bytes);
+      return bytes.length;
+    }
+
+    imports() {
+      return {
+        host_field_text: (field) => this.inbox(this.window.fields[field].value),
+        host_set_field_text: (field, p, n) => { this.window.fields[field].value = this.text(p, n); },
+        host_focus_field: (field) => this.window.focusField(field),
+        host_beep: () => beep(),
+        host_ask_retry_or_cancel: (pp, pn, tp, tn) => this.ask(this.text(pp, pn), this.text(tp, tn)),
+        host_grid_reference_shown: () => this.inbox(this.window.label.textContent),
+        host_show_grid_reference: (p, n) => { this.window.label.textContent = this.text(p, n); },
+        host_put_on_clipboard: (p, n) => this.copy(this.text(p, n)),
+        host_decimal_separator: () => this.inbox(decimalSeparator()),
+        host_close_all_windows: () => this.end(),
+      };
+    }
+
+    // Into the module from an event. A call that opens the box returns
+    // suspended (Asyncify unwound its stack); it is resumed with the answer,
+    // and until then nothing else calls in.
+    call(name, ...args) {
+      if (this.suspended || this.ended) return;
+      this.exports[name](...args);
+      if (this.exports.asyncify_get_state() === UNWINDING) this.resume(name, args);
+    }
+
+    async resume(name, args) {
+      this.exports.asyncify_stop_unwind();
+      this.suspended = true;
+      this.answer = await this.box.answer;
+      this.box = null;
+      this.suspended = false;
+      this.rewinding = true;
+      this.exports.asyncify_start_rewind(this.asyncifyData);
+      this.exports[name](...args);
+      if (this.exports.asyncify_get_state() === UNWINDING) this.resume(name, args);
+    }
+
+    ask(prompt, title) {
+      if (this.rewinding) { // back in the call, with the answer
+        this.rewinding = false;
+        this.exports.asyncify_stop_rewind();
+        return this.answer;
+      }
+      this.boxes += 1;
+      this.box = new Box(this, prompt, title, [{ label: 'Retry', value: RETRY }, { label: 'Cancel', value: CANCEL }]);
+      const size = this.exports.qd_asyncify_data_size();
+      new Int32Array(this.exports.memory.buffer, this.asyncifyData, 2)
+        .set([this.asyncifyData + 8, this.asyncifyData + size]);
+      this.exports.asyncify_start_unwind(this.asyncifyData);
+      return 0;
+    }
+
+    // A clipboard that cannot be written is reported, and ends the run, as
+    // the desktop programs' default error handling does.
+    async copy(text) {
+      if (await putOnClipboard(text) || this.ended) return;
+      while (this.box) await this.box.answer; // one box at a time
+      this.box = new Box(this, 'The text could not be put on the clipboard.', REPORT_TITLE,
+        [{ label: 'OK', value: 0 }]);
+      this.suspended = true;
+      await this.box.answer;
+      this.box = null;
+      this.suspended = false;
+      this.end();
+    }
+
+    // Both windows go away and the page says so; no handler of this run
+    // reacts any more.
+    end() {
+      if (this.ended) return;
+      this.ended = true;
+      this.controller.abort();
+      this.window?.element.remove();
+      this.window = null;
+      document.title = APP_TITLE;
+      ended.hidden = false; // not focused: a key held down must not start it again
+    }
+  }
+
+  async function load() {
+    const text = atob(document.getElementById('module').textContent.trim());
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+    const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+    compiled = await WebAssembly.compile(await new Response(stream).arrayBuffer());
+    new Run();
+  }
+
+  document.getElementById('again').addEventListener('click', () => {
+    ended.hidden = true;
+    new Run();
+  });
+  load().catch((error) => {
+    const message = document.createElement('p');
+    message.textContent = `This browser cannot run the program (${error.message}).`;
+    document.body.append(message);
+  });
+})();
