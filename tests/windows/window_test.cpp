@@ -10,10 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -182,6 +186,17 @@ std::wstring AccessibleName(HWND hwnd) {
   std::wstring out = named ? name : L"";
   SysFreeString(name);
   return out;
+}
+
+// Fills the four fields and presses Convert.
+void Convert(const Opened& window, const std::array<const wchar_t*, 4>& position) {
+  const char* const fields[] = {"txtDegSouth", "txtMinSouth", "txtDegEast", "txtMinEast"};
+  for (std::size_t i = 0; i < 4; ++i)
+    SetWindowTextW(window.Control(fields[i]), position[i]);
+  const HWND convert = window.Control("cmdConvert");
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(convert), BN_CLICKED),
+               reinterpret_cast<LPARAM>(convert));
+  Pump();
 }
 
 const WindowLayout* const kWindows[] = {&kSplashLayout, &kGridrefLayout};
@@ -416,6 +431,178 @@ TEST_P(DpiChange, TakesTheSuggestedRectangleAndLaysOutAnew) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, DpiChange, testing::ValuesIn(kWindows), WindowName);
+
+// --- Colours ---------------------------------------------------------------
+
+// The window's client area as drawn.
+class Shot {
+public:
+  explicit Shot(HWND hwnd) {
+    const RECT client = ClientRect(hwnd);
+    width_ = client.right;
+    height_ = client.bottom;
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const HDC window = GetDC(hwnd);
+    const HDC memory = CreateCompatibleDC(window);
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height_, window, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* bgra = static_cast<const std::uint8_t*>(bits);
+    for (std::size_t i = 0; i < pixels_.size(); ++i)
+      pixels_[i] = RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(hwnd, window);
+  }
+  COLORREF At(LONG x, LONG y) const {
+    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                   static_cast<std::size_t>(x)];
+  }
+
+private:
+  LONG width_ = 0, height_ = 0;
+  std::vector<COLORREF> pixels_;
+};
+
+double Luminance(COLORREF colour) {
+  const auto linear = [](BYTE channel) {
+    const double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+         0.0722 * linear(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The text inside the rectangle against its background: the commonest colour
+// is the background, the text the colour that stands out most from it.
+// Pixels of the other controls (a neighbour's border) do not count.
+double TextContrast(const Shot& shot, RECT rect, const std::vector<RECT>& others) {
+  std::map<COLORREF, int> counts;
+  for (LONG y = rect.top; y < rect.bottom; ++y)
+    for (LONG x = rect.left; x < rect.right; ++x) {
+      const POINT at{x, y};
+      if (std::none_of(others.begin(), others.end(),
+                       [at](const RECT& other) { return PtInRect(&other, at); }))
+        ++counts[shot.At(x, y)];
+    }
+  if (counts.empty()) return 0;
+  const COLORREF background =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first;
+  double most = 1;
+  for (const auto& [colour, count] : counts)
+    most = std::max(most, Contrast(colour, background));
+  return most;
+}
+
+// The system's colours of a scheme, and whether the user has turned high
+// contrast on with it. Wine never reports high contrast: the test says it.
+struct Scheme {
+  const char* name;
+  bool highContrast;
+  COLORREF buttonFace, buttonText, window, windowText, highlight, highlightText;
+};
+constexpr Scheme kSchemes[] = {
+    {"DarkWithoutHighContrast", false, RGB(32, 32, 32), RGB(255, 255, 255), RGB(0, 0, 0),
+     RGB(255, 255, 255), RGB(0, 120, 215), RGB(255, 255, 255)},
+    {"HighContrastBlack", true, RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255),
+     RGB(26, 235, 255), RGB(0, 0, 0)},
+    {"HighContrastWhite", true, RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0),
+     RGB(55, 0, 110), RGB(255, 255, 255)},
+};
+
+bool highContrastOn = false;
+BOOL WINAPI ReportingHighContrast(UINT action, UINT size, PVOID data, UINT flags) {
+  const BOOL got = SystemParametersInfoW(action, size, data, flags);
+  if (got && action == SPI_GETHIGHCONTRAST)
+    static_cast<HIGHCONTRASTW*>(data)->dwFlags = highContrastOn ? HCF_HIGHCONTRASTON : 0;
+  return got;
+}
+
+// Switches the system to the scheme while alive, as the user does with the
+// window open: the system's colours, then the messages that announce them.
+class SchemeSwitched {
+public:
+  SchemeSwitched(const Scheme& scheme, HWND window) : window_(window) {
+    for (std::size_t i = 0; i < kElements.size(); ++i)
+      saved_[i] = GetSysColor(kElements[i]);
+    Apply({scheme.buttonFace, scheme.buttonText, scheme.window, scheme.windowText, scheme.highlight,
+           scheme.highlightText},
+          scheme.highContrast);
+  }
+  ~SchemeSwitched() {
+    Apply(saved_, false);
+    Settings() = {};
+  }
+  SchemeSwitched(const SchemeSwitched&) = delete;
+  SchemeSwitched& operator=(const SchemeSwitched&) = delete;
+
+private:
+  static constexpr std::array<int, 6> kElements = {COLOR_BTNFACE,   COLOR_BTNTEXT,
+                                                   COLOR_WINDOW,    COLOR_WINDOWTEXT,
+                                                   COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+  void Apply(const std::array<COLORREF, 6>& colours, bool highContrast) {
+    SetSysColors(static_cast<int>(kElements.size()), kElements.data(), colours.data());
+    highContrastOn = highContrast;
+    Settings().systemParametersInfo = &ReportingHighContrast;
+    SendMessageW(window_, WM_SYSCOLORCHANGE, 0, 0);
+    SendMessageW(window_, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    Pump();
+    UpdateWindow(window_);
+  }
+  HWND window_;
+  std::array<COLORREF, 6> saved_{};
+};
+
+std::string SchemeName(const testing::TestParamInfo<Scheme>& info) {
+  return info.param.name;
+}
+
+class Colours : public testing::TestWithParam<Scheme> {};
+
+// Every text at least 4.5:1 against what is behind it; under high contrast
+// the fixed grey and teal give way to the system's colours.
+TEST_P(Colours, EveryTextReadableUnderTheScheme) {
+  const Scheme& scheme = GetParam();
+  const Opened window(kGridrefLayout);
+  Convert(window, {L"26", L"14", L"28", L"29"});
+  const SchemeSwitched switched(scheme, window.Handle());
+  const Shot shot(window.Handle());
+
+  const RECT client = ClientRect(window.Handle());
+  const COLORREF surface = scheme.highContrast ? scheme.buttonFace : RGB(224, 224, 224);
+  const COLORREF band = scheme.highContrast ? scheme.highlight : RGB(0, 192, 192);
+  EXPECT_EQ(shot.At(2, client.bottom - 3), surface) << "the window's own surface";
+  const RECT header = RectInParent(window.Control("lblHeader"));
+  EXPECT_EQ(shot.At(header.left + 2, header.top + 2), band) << "the header's band";
+
+  for (const ControlLayout& row : kGridrefLayout.controls) {
+    SCOPED_TRACE(std::string(row.name));
+    std::vector<RECT> others;
+    for (const ControlLayout& other : kGridrefLayout.controls)
+      if (other.name != row.name) others.push_back(RectInParent(window.Control(other.name)));
+    RECT rect = RectInParent(window.Control(row.name));
+    // Inside the sunken border of a field, the raised one of a button.
+    const int border = row.kind == ControlKind::TextBox  ? 2
+                       : row.kind == ControlKind::Button ? 4
+                                                         : 0;
+    InflateRect(&rect, -border, -border);
+    EXPECT_GE(TextContrast(shot, rect, others), 4.5);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, Colours, testing::ValuesIn(kSchemes), SchemeName);
 
 // When another program holds the clipboard, Copy reports it in a box that is
 // modal to the window (no second Copy can be clicked meanwhile), and leaves

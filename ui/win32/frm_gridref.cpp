@@ -61,8 +61,7 @@ void frmGridref::Create() {
   (void)registered;
 
   const WindowLayout& layout = kGridrefLayout;
-  windowBrush_ = CreateSolidBrush(ColourOf(layout.background, GetSysColor(COLOR_WINDOW)));
-  bandBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "lblGridRef").background, 0));
+  ReadColours();
   constexpr DWORD style = WS_OVERLAPPEDWINDOW;
   hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), style, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
@@ -121,6 +120,26 @@ void frmGridref::Layout(UINT dpi) {
   for (RenderedControl& control : controls_)
     PlaceControl(control, dpi);
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void frmGridref::ReadColours() {
+  // High contrast: the window is a surface of the system's buttons and
+  // boxes, the bands stand out in its highlight.
+  highContrast_ = HighContrastOn();
+  const COLORREF window =
+      highContrast_ ? GetSysColor(COLOR_BTNFACE) : ColourOf(kGridrefLayout.background, 0);
+  bandColour_ = highContrast_ ? GetSysColor(COLOR_HIGHLIGHT)
+                              : ColourOf(ControlNamed(kGridrefLayout, "lblGridRef").background, 0);
+  if (windowBrush_) DeleteObject(windowBrush_);
+  if (bandBrush_) DeleteObject(bandBrush_);
+  windowBrush_ = CreateSolidBrush(window);
+  bandBrush_ = CreateSolidBrush(bandColour_);
+}
+
+COLORREF frmGridref::TextColour(const ControlLayout& control) const {
+  const bool band = control.background.kind == Colour::Kind::Rgb;
+  if (highContrast_) return GetSysColor(band ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+  return ColourOf(control.foreground, GetSysColor(COLOR_BTNTEXT));
 }
 
 HWND frmGridref::Control(std::string_view name) const {
@@ -297,18 +316,23 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   case WM_CTLCOLORSTATIC: {
     const auto dc = reinterpret_cast<HDC>(wParam);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT)); // the default text colour
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     for (const RenderedControl& control : controls_) {
       if (control.hwnd != reinterpret_cast<HWND>(lParam)) continue;
-      const Colour& background = control.layout->background;
-      if (background.kind == Colour::Kind::Rgb) {
-        SetBkColor(dc, ColourOf(background, 0));
+      SetTextColor(dc, TextColour(*control.layout));
+      if (control.layout->background.kind == Colour::Kind::Rgb) {
+        SetBkColor(dc, bandColour_);
         return reinterpret_cast<LRESULT>(bandBrush_);
       }
     }
-    SetBkMode(dc, TRANSPARENT); // the window's grey shows through
+    SetBkMode(dc, TRANSPARENT); // the window's own colour shows through
     return reinterpret_cast<LRESULT>(windowBrush_);
   }
+  case WM_SYSCOLORCHANGE:
+  case WM_SETTINGCHANGE: // high contrast turned on or off
+    ReadColours();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
   case WM_ACTIVATE:
     // A plain window does not keep its focused control over a box or a
     // switch to another program by itself.

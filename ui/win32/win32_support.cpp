@@ -81,6 +81,18 @@ SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi)
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+SystemSettings& Settings() {
+  static SystemSettings settings;
+  return settings;
+}
+
+bool HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return Settings().systemParametersInfo(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
   if (spec.IsDefault()) {
     NONCLIENTMETRICSW metrics{};

@@ -39,6 +39,17 @@ RECT PixelRect(const ControlLayout& control, UINT dpi);
 // The outer size that holds the layout's client area with this style.
 SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi);
 
+// Where the user's settings are read. Wine never reports high contrast, so
+// a test stands in for the system here.
+struct SystemSettings {
+  BOOL(WINAPI* systemParametersInfo)(UINT, UINT, PVOID, UINT) = &SystemParametersInfoW;
+};
+SystemSettings& Settings();
+
+// The user has turned high contrast on: the program's own fixed colours
+// give way to the system's.
+bool HighContrastOn();
+
 // The designed face at this DPI; the dialog (message) font where none is
 // named. The caller deletes it.
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi);
