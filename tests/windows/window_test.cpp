@@ -331,9 +331,31 @@ TEST(ScreenReaderNames, TheRefusedEntrysBoxIsTheSystemsWithItsPromptAndButtons) 
 
 // --- The layout at this DPI, on both DPI paths ----------------------------
 
+// Takes the desktop's message font at this size while alive, as a desktop
+// whose usual font is larger than the one the layout was drawn for.
+float desktopFontPoints = 0;
+BOOL WINAPI WithDesktopFont(UINT action, UINT size, PVOID data, UINT flags) {
+  const BOOL got = SystemParametersInfoW(action, size, data, flags);
+  if (got && action == SPI_GETNONCLIENTMETRICS)
+    static_cast<NONCLIENTMETRICSW*>(data)->lfMessageFont.lfHeight =
+        -static_cast<LONG>(std::lround(desktopFontPoints * static_cast<float>(expectedDpi) / 72));
+  return got;
+}
+class DesktopFont {
+public:
+  explicit DesktopFont(float points) {
+    desktopFontPoints = points;
+    Settings().systemParametersInfo = &WithDesktopFont;
+  }
+  ~DesktopFont() { Settings() = {}; }
+  DesktopFont(const DesktopFont&) = delete;
+  DesktopFont& operator=(const DesktopFont&) = delete;
+};
+
 struct Case {
   const WindowLayout* window;
   bool olderPath;
+  float desktopFontPoints = 0; // 0: as the system has it
 };
 
 class Layout : public testing::TestWithParam<Case> {};
@@ -345,6 +367,8 @@ TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
   const WindowLayout& layout = *GetParam().window;
   std::optional<OlderSystemPath> older;
   if (GetParam().olderPath) older.emplace();
+  std::optional<DesktopFont> desktopFont;
+  if (GetParam().desktopFontPoints > 0) desktopFont.emplace(GetParam().desktopFontPoints);
   const Opened window(layout);
   const int dpi = static_cast<int>(expectedDpi);
   ASSERT_EQ(WindowDpi(window.Handle()), expectedDpi);
@@ -371,6 +395,11 @@ TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
       EXPECT_NEAR(rect.right, TwipsToPixels(row.left + row.width, dpi), 1);
       EXPECT_NEAR(rect.bottom, TwipsToPixels(row.top + row.height, dpi), 1);
     }
+    // Without a font of its own: the dialog face at the layout's size.
+    if (row.font.IsDefault() && row.kind != ControlKind::Frame && row.kind != ControlKind::Image) {
+      EXPECT_EQ(FontHeight(control),
+                -std::lround(kDefaultFontPoints * static_cast<float>(dpi) / 72));
+    }
     std::wstring text = WithoutAmpersand(Wide(row.caption));
     if (row.name == "lblGridRef") text = kWidestReference;
     if (!text.empty()) {
@@ -395,11 +424,42 @@ TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
 
 INSTANTIATE_TEST_SUITE_P(Windows, Layout,
                          testing::Values(Case{&kSplashLayout, false}, Case{&kSplashLayout, true},
-                                         Case{&kGridrefLayout, false}, Case{&kGridrefLayout, true}),
+                                         Case{&kGridrefLayout, false}, Case{&kGridrefLayout, true},
+                                         Case{&kGridrefLayout, false, 11}),
                          [](const testing::TestParamInfo<Case>& info) {
                            return std::string(info.param.window->name) +
-                                  (info.param.olderPath ? "_OlderSystems" : "_Windows10");
+                                  (info.param.olderPath ? "_OlderSystems" : "_Windows10") +
+                                  (info.param.desktopFontPoints > 0 ? "_DesktopFont11pt" : "");
                          });
+
+std::wstring FaceOf(HWND control) {
+  LOGFONTW font{};
+  return GetObjectW(FontOf(control), sizeof font, &font) ? font.lfFaceName : L"";
+}
+
+// The face each caption asks for: the bitmap face of the design only at the
+// 96 dpi it is drawn for, its TrueType successor at any other.
+struct Face {
+  std::string_view control;
+  const wchar_t* at96;
+  const wchar_t* elsewhere;
+};
+constexpr Face kFaces[] = {
+    {"lblDegSouth", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblMinSouth", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblDegEast", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblMinEast", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblHeader", L"Comic Sans MS", L"Comic Sans MS"},
+    {"lblGridRef", L"Comic Sans MS", L"Comic Sans MS"},
+};
+
+TEST(Fonts, EachCaptionInAFaceDrawnForTheDpi) {
+  const Opened window(kGridrefLayout);
+  for (const Face& face : kFaces) {
+    SCOPED_TRACE(std::string(face.control));
+    EXPECT_EQ(FaceOf(window.Control(face.control)), expectedDpi == 96 ? face.at96 : face.elsewhere);
+  }
+}
 
 // Moved to a screen of another DPI, a window takes the rectangle the system
 // suggests and lays itself out anew at that DPI.
@@ -675,10 +735,8 @@ int main(int argc, char** argv) {
   InitCommonControlsEx(&controls);
   CoInitialize(nullptr);
   const DpiFunctions& found = Dpi();
-  std::printf("per-monitor DPI functions: GetDpiForWindow %s, AdjustWindowRectExForDpi %s, "
-              "SystemParametersInfoForDpi %s\n",
+  std::printf("per-monitor DPI functions: GetDpiForWindow %s, AdjustWindowRectExForDpi %s\n",
               found.getDpiForWindow ? "found" : "missing",
-              found.adjustWindowRectExForDpi ? "found" : "missing",
-              found.systemParametersInfoForDpi ? "found" : "missing");
+              found.adjustWindowRectExForDpi ? "found" : "missing");
   return RUN_ALL_TESTS();
 }

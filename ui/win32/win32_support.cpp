@@ -42,7 +42,6 @@ DpiFunctions& Dpi() {
       };
       find(f.getDpiForWindow, "GetDpiForWindow");
       find(f.adjustWindowRectExForDpi, "AdjustWindowRectExForDpi");
-      find(f.systemParametersInfoForDpi, "SystemParametersInfoForDpi");
     }
     return f;
   }();
@@ -93,26 +92,34 @@ bool HighContrastOn() {
          (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
+std::string_view FaceAt(const FontSpec& spec, UINT dpi) {
+  // GDI scales a bitmap face's pixels at any other DPI.
+  constexpr std::string_view kBitmapFaces[] = {"MS Sans Serif"};
+  if (dpi == USER_DEFAULT_SCREEN_DPI || spec.faces[1].empty()) return spec.faces[0];
+  for (const std::string_view bitmap : kBitmapFaces)
+    if (spec.faces[0] == bitmap) return spec.faces[1];
+  return spec.faces[0];
+}
+
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
+  LOGFONTW font{};
   if (spec.IsDefault()) {
+    // Only the face: the desktop's usual size may be larger than the one the
+    // twips were laid out for, and would clip the captions.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (Dpi().systemParametersInfoForDpi) {
-      Dpi().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-      // Given at the system DPI.
-      LONG& height = metrics.lfMessageFont.lfHeight;
-      height = MulDiv(height, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
+    if (Settings().systemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+      font = metrics.lfMessageFont;
+    font.lfWidth = 0;
+  } else {
+    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    const std::wstring face = Wide(FaceAt(spec, dpi));
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
   }
-  LOGFONTW font{};
-  font.lfHeight = -static_cast<LONG>(std::lround(spec.points * static_cast<float>(dpi) / 72.0f));
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfQuality = DEFAULT_QUALITY;
-  const std::wstring face = Wide(spec.faces[0]);
-  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+  const float points = spec.IsDefault() ? kDefaultFontPoints : spec.points;
+  font.lfHeight = -static_cast<LONG>(std::lround(points * static_cast<float>(dpi) / 72.0f));
   return CreateFontIndirectW(&font);
 }
 

@@ -25,7 +25,6 @@ std::wstring WindowText(HWND window);
 struct DpiFunctions {
   UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
   BOOL(WINAPI* adjustWindowRectExForDpi)(LPRECT, DWORD, BOOL, DWORD, UINT) = nullptr;
-  BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, PVOID, UINT, UINT) = nullptr;
 };
 // Looked up once; a test empties it to take the older systems' path.
 DpiFunctions& Dpi();
@@ -50,8 +49,13 @@ SystemSettings& Settings();
 // give way to the system's.
 bool HighContrastOn();
 
-// The designed face at this DPI; the dialog (message) font where none is
-// named. The caller deletes it.
+// The face the spec asks for at this DPI: the first, unless it is a bitmap
+// face, which is drawn for 96 dpi only; then its TrueType successor, next in
+// the list.
+std::string_view FaceAt(const FontSpec& spec, UINT dpi);
+
+// The designed face at this DPI; where none is named, the dialog face (the
+// message font's) at the size the layout was drawn for. The caller deletes it.
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi);
 
 // Solid colour of a layout colour; the window's own where Default.
