@@ -156,6 +156,17 @@ splash_readable_under_a_dark_scheme() {
   ((yellow > 100)) || e2e_fail "the title has $yellow pixels of the text colour"
 }
 
+# Ctrl+Backspace deletes the word before the caret, as in the richer edits
+# of each platform: no control character is left in the field.
+ctrl_backspace_deletes_the_word_before_the_caret() {
+  start_program || return 1
+  e2e_type 14; e2e_key ctrl+BackSpace; e2e_type 26
+  e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
+  e2e_key Return
+  e2e_no_window "SA Limits?" || { e2e_fail "a box opened"; return 1; }
+  label_is 2628AB25
+}
+
 alt_x_ends_with_status_0() {
   start_program || return 1
   e2e_type 5
@@ -217,7 +228,8 @@ passed=0 failed=0
 scenarios=(converts_and_copies refused_entry_then_retry_and_type_at_once
   click_leaving_a_refused_field_is_dropped enter_on_focused_copy_copies
   enter_on_focused_convert_converts enter_on_focused_exit_exits plain_x_on_a_button_does_nothing
-  default_border_back_on_convert_after_retry alt_x_ends_with_status_0 cancel_ends_with_status_0
+  default_border_back_on_convert_after_retry ctrl_backspace_deletes_the_word_before_the_caret
+  alt_x_ends_with_status_0 cancel_ends_with_status_0
   escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks)
 [[ $E2E_PROGRAM == *.exe ]] && scenarios+=(splash_readable_under_a_dark_scheme)
 for scenario in "${scenarios[@]}"; do

@@ -188,6 +188,13 @@ std::wstring AccessibleName(HWND hwnd) {
   return out;
 }
 
+// Types the text into the field as keys would, one character at a time.
+void Type(HWND field, std::wstring_view text) {
+  SetFocus(field);
+  for (const wchar_t c : text)
+    SendMessageW(field, WM_CHAR, c, 1);
+}
+
 // Fills the four fields and presses Convert.
 void Convert(const Opened& window, const std::array<const wchar_t*, 4>& position) {
   const char* const fields[] = {"txtDegSouth", "txtMinSouth", "txtDegEast", "txtMinEast"};
@@ -327,6 +334,36 @@ TEST(ScreenReaderNames, TheRefusedEntrysBoxIsTheSystemsWithItsPromptAndButtons) 
   // Retry empties the field and gives it the focus again.
   EXPECT_EQ(WindowText(degSouth), L"");
   EXPECT_EQ(GetFocus(), degSouth);
+}
+
+// --- Fields ----------------------------------------------------------------
+
+// The character at the left edge of the field's text.
+int FirstVisibleCharacter(HWND field) {
+  RECT text{};
+  SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  const LRESULT at = SendMessageW(field, EM_CHARFROMPOS, 0,
+                                  MAKELPARAM(text.left + 1, (text.top + text.bottom) / 2));
+  return LOWORD(at);
+}
+
+// Typed past its width, a field scrolls; left, it shows its text from the
+// start, so that the entry can be checked by eye, and as much of it as fits.
+TEST(Fields, ALeftFieldShowsItsTextFromTheStart) {
+  const Opened window(kGridrefLayout);
+  const HWND field = window.Control("txtDegSouth");
+  Type(field, L"14.253");
+  Pump();
+  ASSERT_GT(FirstVisibleCharacter(field), 0) << "the text fits: nothing to scroll";
+  SetFocus(window.Control("txtMinSouth"));
+  Pump();
+  EXPECT_EQ(FirstVisibleCharacter(field), 0);
+  EXPECT_EQ(WindowText(field), L"14.253");
+  // Its text takes the whole field, but for a pixel each side at most: no
+  // inner margins (the font's would be 3 pixels each side at 96 dpi).
+  RECT text{};
+  SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  EXPECT_GE(text.right - text.left, ClientRect(field).right - 2);
 }
 
 // --- The layout at this DPI, on both DPI paths ----------------------------

@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <memory>
+#include <string_view>
 
 namespace ui::win32 {
 namespace {
@@ -26,6 +28,38 @@ LRESULT CALLBACK SingleClicks(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
                               DWORD_PTR /*data*/) {
   if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, SingleClicks, id);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// Where Ctrl+Backspace deletes back to: over the blanks before the caret,
+// then over the word (a number with its point or comma counts as one).
+std::size_t StartOfWordBefore(std::wstring_view text, std::size_t caret) {
+  const auto inWord = [](wchar_t c) { return std::iswalnum(c) || c == L'.' || c == L','; };
+  std::size_t start = std::min(caret, text.size());
+  while (start > 0 && std::iswspace(text[start - 1]))
+    --start;
+  const bool word = start > 0 && inWord(text[start - 1]);
+  while (start > 0 && !std::iswspace(text[start - 1]) && inWord(text[start - 1]) == word)
+    --start;
+  return start;
+}
+
+// A standard EDIT takes Ctrl+Backspace as the character 0x7F and shows it as
+// a box: the key deletes the word before the caret instead, as richer edits
+// do, and the character it makes is dropped (Wine makes it a backspace).
+LRESULT CALLBACK WordDeletion(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                              DWORD_PTR /*data*/) {
+  const bool controlOnly = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+  if (message == WM_KEYDOWN && wParam == VK_BACK && controlOnly) {
+    DWORD from = 0, to = 0;
+    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    if (from == to) from = static_cast<DWORD>(StartOfWordBefore(WindowText(hwnd), to));
+    SendMessageW(hwnd, EM_SETSEL, from, to);
+    SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == 0x7F || (wParam == VK_BACK && controlOnly))) return 0;
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, WordDeletion, id);
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
@@ -98,7 +132,10 @@ void frmGridref::Create() {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row, i))), instance, nullptr);
     if (!controls_[i].hwnd) ReportAndEnd(L"A control could not be created.");
     // Unlimited length, as far as the system allows.
-    if (row.kind == ControlKind::TextBox) SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
+    if (row.kind == ControlKind::TextBox) {
+      SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
+      SetWindowSubclass(controls_[i].hwnd, WordDeletion, 1, 0);
+    }
     if (row.kind == ControlKind::Button) SetWindowSubclass(controls_[i].hwnd, SingleClicks, 1, 0);
   }
   // Centred first, then laid out at the DPI of where it stands: on screens
@@ -229,7 +266,11 @@ void frmGridref::FieldLeft(EntryField field) {
   // not the window losing activation, nor a box taking the focus, nor the
   // focus given back by a check.
   const HWND focus = GetFocus();
-  if (!focus || !IsChild(hwnd_, focus) || behaviour_.CheckRunning()) return;
+  if (!focus || !IsChild(hwnd_, focus)) return;
+  // A field left shows its text from the start, to be checked by eye.
+  SendMessageW(Field(field), EM_SETSEL, 0, 0);
+  SendMessageW(Field(field), EM_SCROLLCARET, 0, 0);
+  if (behaviour_.CheckRunning()) return;
   PostMessageW(hwnd_, kCheckField, static_cast<WPARAM>(field), 0);
 }
 

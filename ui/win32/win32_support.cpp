@@ -168,6 +168,9 @@ void PlaceControl(RenderedControl& control, UINT dpi) {
   DeleteFont(control);
   control.font = CreateLayoutFont(layout.font, dpi);
   SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+  // After the font, which sets the margins anew.
+  if (layout.kind == ControlKind::TextBox)
+    SendMessageW(control.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
   if (layout.sizesItself) {
     // Keeps its left and top, takes the size of its text in its font.
     const std::wstring text = Wide(layout.caption);

@@ -79,7 +79,8 @@ struct RenderedControl {
   HFONT font = nullptr;
 };
 
-// Places the control at this DPI and gives it its font (made anew).
+// Places the control at this DPI and gives it its font (made anew); a text
+// box gets no inner margins, so that as much of its text shows as fits.
 void PlaceControl(RenderedControl& control, UINT dpi);
 
 void DeleteFont(RenderedControl& control);
