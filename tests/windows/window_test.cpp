@@ -169,9 +169,10 @@ LONG FontHeight(HWND control) {
   return GetObjectW(FontOf(control), sizeof font, &font) ? font.lfHeight : 0;
 }
 
-// The name oleacc gives the control; empty where it has none. __uuidof:
-// MinGW's liboleacc.a resolves IID_IAccessible to a code thunk, not the GUID.
-std::wstring AccessibleName(HWND hwnd) {
+// What oleacc gives for the control, by one of IAccessible's getters; empty
+// where it gives nothing. __uuidof: MinGW's liboleacc.a resolves
+// IID_IAccessible to a code thunk, not the GUID.
+std::wstring Accessible(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
   IAccessible* object = nullptr;
   if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
@@ -180,12 +181,16 @@ std::wstring AccessibleName(HWND hwnd) {
   VariantInit(&self);
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
-  BSTR name = nullptr;
-  const bool named = object->get_accName(self, &name) == S_OK && name;
+  BSTR text = nullptr;
+  const bool given = (object->*get)(self, &text) == S_OK && text;
   object->Release();
-  std::wstring out = named ? name : L"";
-  SysFreeString(name);
+  std::wstring out = given ? text : L"";
+  SysFreeString(text);
   return out;
+}
+
+std::wstring AccessibleName(HWND hwnd) {
+  return Accessible(hwnd, &IAccessible::get_accName);
 }
 
 // Types the text into the field as keys would, one character at a time.
@@ -334,6 +339,33 @@ TEST(ScreenReaderNames, TheRefusedEntrysBoxIsTheSystemsWithItsPromptAndButtons) 
   // Retry empties the field and gives it the focus again.
   EXPECT_EQ(WindowText(degSouth), L"");
   EXPECT_EQ(GetFocus(), degSouth);
+}
+
+// The result is what a screen reader reads (the label's name, as Windows
+// names a static by its text), with what it is as its description, and a
+// name change announced on every Convert, even to the same text.
+HWND watchedLabel = nullptr;
+int nameChanges = 0;
+void CALLBACK CountNameChanges(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                               DWORD) {
+  if (hwnd == watchedLabel && object == OBJID_CLIENT && child == CHILDID_SELF) ++nameChanges;
+}
+
+TEST(ScreenReaderNames, TheResultIsReadAndAnnouncedOnEachConvert) {
+  const Opened window(kGridrefLayout);
+  watchedLabel = window.Control("lblGridRef");
+  nameChanges = 0;
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, CountNameChanges,
+                      GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+  ASSERT_TRUE(hook);
+  for (int converts = 1; converts <= 2; ++converts) {
+    Convert(window, {L"26", L"14", L"28", L"29"});
+    EXPECT_EQ(nameChanges, converts);
+  }
+  UnhookWinEvent(hook);
+  EXPECT_EQ(AccessibleName(watchedLabel), L"2628AB25");
+  EXPECT_EQ(Accessible(watchedLabel, &IAccessible::get_accDescription), L"Grid reference");
 }
 
 // --- Fields ----------------------------------------------------------------

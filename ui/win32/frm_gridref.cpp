@@ -1,5 +1,7 @@
 #include "ui/win32/frm_gridref.h"
 
+#include "ui/win32/accessibility.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -136,6 +138,8 @@ void frmGridref::Create() {
       SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
       SetWindowSubclass(controls_[i].hwnd, WordDeletion, 1, 0);
     }
+    if (row.kind == ControlKind::Label && !row.accessibleName.empty())
+      DescribeToScreenReaders(controls_[i].hwnd, row.accessibleName);
     if (row.kind == ControlKind::Button) SetWindowSubclass(controls_[i].hwnd, SingleClicks, 1, 0);
   }
   // Centred first, then laid out at the DPI of where it stands: on screens
@@ -446,7 +450,11 @@ std::string frmGridref::GridReferenceShown() {
 }
 
 void frmGridref::ShowGridReference(std::string_view text) {
-  SetWindowTextW(Control("lblGridRef"), Wide(text).c_str());
+  const HWND label = Control("lblGridRef");
+  SetWindowTextW(label, Wide(text).c_str());
+  // The result is the label's name: a screen reader announces it on every
+  // Convert, even when it is the same as before.
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, label, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void frmGridref::PutOnClipboard(std::string_view text) {
