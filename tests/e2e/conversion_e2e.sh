@@ -132,28 +132,76 @@ default_border_back_on_convert_after_retry() {
   label_is 260AA1
 }
 
-# Under a high-contrast scheme with a dark button face the title window's
-# labels are drawn in the scheme's button text colour (Windows program).
-splash_readable_under_a_dark_scheme() {
-  local colours='HKCU\Control Panel\Colors' name value saved=()
-  for name in ButtonFace Menu ButtonText; do
+# The contrast of the text inside WxH+X+Y of a screenshot against what is
+# behind it: the commonest colour is the background, the text the colour
+# that stands out most from it (relative luminance as WCAG defines it).
+text_contrast() {
+  convert "$1" -crop "$2" +repage -depth 8 -format %c histogram:info:- | awk '
+    function linear(c) { c /= 255; return c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+    { s = $0; sub(/^[^(]*\(/, "", s); split(s, c, /[,)]/)
+      l[NR] = 0.2126 * linear(c[1]) + 0.7152 * linear(c[2]) + 0.0722 * linear(c[3])
+      n = $1 + 0; if (n > most) { most = n; back = NR } }
+    END { best = 1
+      for (i in l) { r = (l[i] > l[back] ? (l[i] + 0.05) / (l[back] + 0.05) : (l[back] + 0.05) / (l[i] + 0.05))
+        if (r > best) best = r }
+      printf "%.2f\n", best }'
+}
+
+# Every text of a window's screenshot, by name and where it lies at 96 dpi
+# (inside the borders of fields and buttons, clear of its neighbours).
+splash_texts=(lblTitle1=160x24+156+58 lblTitle2=200x45+180+90 lblProgVersion=80x16+372+189
+  lblCopyright=150x13+313+213 lblCompany=150x16+313+227)
+gridref_texts=(lblHeader=503x38+8+0 lblDegSouth=150x25+32+64 lblMinSouth=150x25+280+64
+  lblDegEast=150x25+32+112 lblMinEast=150x25+280+112 txtDegSouth=29x21+194+66
+  txtMinSouth=29x21+434+66 txtDegEast=29x21+194+114 txtMinEast=29x21+434+114
+  cmdConvert=129x33+188+172 lblGridRef=185x49+160+232 cmdExit=73x33+428+284
+  CmdClipboard=121x17+196+300)
+
+# Fails unless every text is at least 4.5:1. Usage: readable SHOT NAME=AREA...
+readable() {
+  local shot=$1 text ratio failed=0
+  shift
+  for text in "$@"; do
+    ratio=$(text_contrast "$shot" "${text#*=}")
+    echo "  $(basename "$shot" .png) ${text%%=*} $ratio:1"
+    awk -v r="$ratio" 'BEGIN { exit !(r >= 4.5) }' || { e2e_fail "${text%%=*} only $ratio:1"; failed=1; }
+  done
+  return $failed
+}
+
+# Both windows under the desktop's light scheme and a dark one (Wine's
+# registry, read as the program starts): the title window in the scheme's
+# colours, the conversion window's fixed grey and teal with their fixed
+# black text (Windows program).
+readable_under_light_and_dark_schemes() {
+  local colours='HKCU\Control Panel\Colors' name value saved=() scheme started failed=0
+  for name in ButtonFace Menu ButtonText Window WindowText; do
     value=$(bash "$here/../windows/wine-run.sh" reg query "$colours" /v $name 2>/dev/null |
       awk -v n=$name '$1 == n {print $3, $4, $5}' | tr -d '\r')
     saved+=("$name" "${value:-}")
   done
   set_colour() { bash "$here/../windows/wine-run.sh" reg add "$colours" /v "$1" /d "$2" /f >/dev/null 2>&1; }
-  set_colour ButtonFace "0 0 0"; set_colour Menu "0 0 0"; set_colour ButtonText "255 255 0"
-  SPLASH_SHOT="$shots/dark.png" start_program
-  local started=$?
-  for ((i = 0; i < ${#saved[@]}; i += 2)); do
-    if [[ -n "${saved[i + 1]}" ]]; then set_colour "${saved[i]}" "${saved[i + 1]}"
-    else bash "$here/../windows/wine-run.sh" reg delete "$colours" /v "${saved[i]}" /f >/dev/null 2>&1; fi
+  for scheme in light dark; do
+    if [[ $scheme == dark ]]; then
+      set_colour ButtonFace "0 0 0"; set_colour Menu "0 0 0"; set_colour ButtonText "255 255 0"
+      set_colour Window "0 0 0"; set_colour WindowText "255 255 255"
+    fi
+    SPLASH_SHOT="$shots/$scheme-title.png" start_program
+    started=$?
+    if ((started == 0)); then
+      type_position; e2e_key Return; sleep 0.3
+      e2e_screenshot "$GRIDREF" "$shots/$scheme-conversion.png" || started=1
+    fi
+    e2e_kill
+    for ((i = 0; i < ${#saved[@]}; i += 2)); do
+      if [[ -n "${saved[i + 1]}" ]]; then set_colour "${saved[i]}" "${saved[i + 1]}"
+      else bash "$here/../windows/wine-run.sh" reg delete "$colours" /v "${saved[i]}" /f >/dev/null 2>&1; fi
+    done
+    ((started == 0)) || return 1
+    readable "$shots/$scheme-title.png" "${splash_texts[@]}" || failed=1
+    readable "$shots/$scheme-conversion.png" "${gridref_texts[@]}" || failed=1
   done
-  ((started == 0)) || return 1
-  # lblTitle2, "Quadrangler", clear of the picture.
-  local yellow
-  yellow=$(e2e_pixels_of "$shots/dark.png" 200x45+180+90 yellow)
-  ((yellow > 100)) || e2e_fail "the title has $yellow pixels of the text colour"
+  return $failed
 }
 
 # Ctrl+Backspace deletes the word before the caret, as in the richer edits
@@ -231,7 +279,7 @@ scenarios=(converts_and_copies refused_entry_then_retry_and_type_at_once
   default_border_back_on_convert_after_retry ctrl_backspace_deletes_the_word_before_the_caret
   alt_x_ends_with_status_0 cancel_ends_with_status_0
   escape_ends_with_status_0 both_windows_are_centred splash_ignores_all_but_keys_and_frame_clicks)
-[[ $E2E_PROGRAM == *.exe ]] && scenarios+=(splash_readable_under_a_dark_scheme)
+[[ $E2E_PROGRAM == *.exe ]] && scenarios+=(readable_under_light_and_dark_schemes)
 for scenario in "${scenarios[@]}"; do
   if "$scenario"; then
     passed=$((passed + 1)); echo "PASS: $scenario"
