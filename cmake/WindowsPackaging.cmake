@@ -27,18 +27,23 @@ endforeach()
 install(FILES ${_texts}/LICENSE.txt ${_texts}/README.txt DESTINATION .)
 
 set(_nsi ${PROJECT_SOURCE_DIR}/resources/windows/installer.nsi)
+set(_icon ${PROJECT_SOURCE_DIR}/resources/icons/quadrangler.ico)
 add_custom_command(
   OUTPUT ${QUADRANGLER_INSTALLER}
   COMMAND ${MAKENSIS} -V2 -WX -DVERSION=${PROJECT_VERSION} -DTARGET=${_target}
-          -DEXE=$<TARGET_FILE:quadrangler> -DLICENSE=${_texts}/LICENSE.txt
+          -DEXE=$<TARGET_FILE:quadrangler> -DLICENSE=${_texts}/LICENSE.txt -DICON=${_icon}
           -DOUTFILE=${QUADRANGLER_INSTALLER} ${_nsi}
-  DEPENDS quadrangler ${_nsi} ${_texts}/LICENSE.txt
+  DEPENDS quadrangler ${_nsi} ${_texts}/LICENSE.txt ${_icon}
   COMMENT "Building the Windows installer")
+# One folder named after the .zip holds the files: extracted, they stay
+# together.
+set(_folder quadrangler-${PROJECT_VERSION}-${_arch})
 add_custom_command(
   OUTPUT ${QUADRANGLER_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quadrangler> ${_texts}/quadrangler.exe
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${QUADRANGLER_ZIP} --format=zip quadrangler.exe LICENSE.txt
-          README.txt
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${_folder}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_folder}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quadrangler> LICENSE.txt README.txt ${_folder}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${QUADRANGLER_ZIP} --format=zip ${_folder}
   WORKING_DIRECTORY ${_texts}
   DEPENDS quadrangler ${_texts}/LICENSE.txt ${_texts}/README.txt
   COMMENT "Packing the portable .zip")

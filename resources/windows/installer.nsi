@@ -1,7 +1,11 @@
 ; The Windows installer: the program into Program Files, a Start-menu
 ; shortcut, and an uninstaller listed under the installed programs.
-; makensis -DVERSION=1.0.0 -DEXE=path -DLICENSE=path -DOUTFILE=path
+; makensis -DVERSION=1.0.0 -DEXE=path -DLICENSE=path -DICON=path -DOUTFILE=path
 ;          -DTARGET=amd64-unicode|x86-unicode
+;
+; The x64 and the x86 installer make one product: each removes an install of
+; either architecture before it installs, so that one entry under the
+; installed programs and one Start-menu shortcut belong to one install.
 Unicode true
 Target ${TARGET}
 !if ${TARGET} == amd64-unicode
@@ -15,6 +19,8 @@ Target ${TARGET}
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 InstallDir "${PROGRAM_FILES}\Quadrangler"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -33,8 +39,28 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; The install listed in this view of the registry (64 or 32), if any, is
+; removed by its own uninstaller, run in place (_?=) so that it is waited
+; for; an entry whose uninstaller is gone is removed as well.
+!macro RemoveInstall VIEW
+  SetRegView ${VIEW}
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  StrCmp $0 "" removed_${VIEW}
+  StrCmp $1 "" removed_${VIEW}
+  ExecWait '$0 /S _?=$1'
+  Delete "$1\uninstall.exe"
+  RMDir "$1"
+  removed_${VIEW}:
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+!macroend
+
 Section "Install"
   SetShellVarContext all
+  ; On 32-bit Windows both views are the one registry.
+  !insertmacro RemoveInstall 64
+  !insertmacro RemoveInstall 32
+  SetRegView default ; this installer's own architecture
   SetOutPath "$INSTDIR"
   File "/oname=quadrangler.exe" "${EXE}"
   File "/oname=LICENSE.txt" "${LICENSE}"

@@ -64,7 +64,7 @@ click_leaving_a_refused_field_is_dropped() {
   e2e_window "SA Limits?" >/dev/null || return 1
   e2e_key Return
   e2e_wait_focus "$GRIDREF" || return 1
-  sleep 0.3
+  e2e_pause 0.3
   e2e_screenshot "$GRIDREF" "$shots/after.png" || return 1
   # Convert must not be drawn pressed: its pixels are as before the click.
   local diff
@@ -107,7 +107,7 @@ plain_x_on_a_button_does_nothing() {
   start_program || return 1
   type_position; e2e_key Return
   e2e_key Tab x Tab x Tab x # on Convert, Exit and Copy to Clipboard
-  sleep 0.5
+  e2e_pause 0.5
   kill -0 "$E2E_PID" 2>/dev/null || { e2e_fail "the program ended"; return 1; }
   e2e_no_window "SA Limits?" || { e2e_fail "a box opened"; return 1; }
   label_is 2628AB25
@@ -123,7 +123,7 @@ default_border_back_on_convert_after_retry() {
   e2e_window "SA Limits?" >/dev/null || return 1
   e2e_key Return # Retry
   e2e_wait_focus "$GRIDREF" || return 1
-  sleep 0.3
+  e2e_pause 0.3
   e2e_screenshot "$GRIDREF" "$shots/after.png" || return 1
   local diff
   diff=$(e2e_pixels_differing "$shots/before.png" "$shots/after.png" $buttons_area)
@@ -132,62 +132,51 @@ default_border_back_on_convert_after_retry() {
   label_is 260AA1
 }
 
-# Under a high-contrast scheme with a dark button face the title window's
-# labels are drawn in the scheme's button text colour (Windows program).
-splash_readable_under_a_dark_scheme() {
-  local colours='HKCU\Control Panel\Colors' name value saved=()
-  for name in ButtonFace Menu ButtonText; do
-    value=$(bash "$here/../windows/wine-run.sh" reg query "$colours" /v $name 2>/dev/null |
-      awk -v n=$name '$1 == n {print $3, $4, $5}' | tr -d '\r')
-    saved+=("$name" "${value:-}")
-  done
-  set_colour() { bash "$here/../windows/wine-run.sh" reg add "$colours" /v "$1" /d "$2" /f >/dev/null 2>&1; }
-  set_colour ButtonFace "0 0 0"; set_colour Menu "0 0 0"; set_colour ButtonText "255 255 0"
-  SPLASH_SHOT="$shots/dark.png" start_program
-  local started=$?
-  for ((i = 0; i < ${#saved[@]}; i += 2)); do
-    if [[ -n "${saved[i + 1]}" ]]; then set_colour "${saved[i]}" "${saved[i + 1]}"
-    else bash "$here/../windows/wine-run.sh" reg delete "$colours" /v "${saved[i]}" /f >/dev/null 2>&1; fi
-  done
-  ((started == 0)) || return 1
-  # lblTitle2, "Quadrangler", clear of the picture.
-  local yellow
-  yellow=$(e2e_pixels_of "$shots/dark.png" 200x45+180+90 yellow)
-  ((yellow > 100)) || e2e_fail "the title has $yellow pixels of the text colour"
+# Ctrl+Backspace deletes the word before the caret, as in the richer edits
+# of each platform: no control character is left in the field.
+ctrl_backspace_deletes_the_word_before_the_caret() {
+  start_program || return 1
+  e2e_type 14; e2e_key ctrl+BackSpace; e2e_type 26
+  e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
+  e2e_key Return
+  e2e_no_window "SA Limits?" || { e2e_fail "a box opened"; return 1; }
+  label_is 2628AB25
 }
 
 # Where each text of the two windows lies, inside its control, clear of
-# frames, the picture and the overlapping neighbours.
+# frames, the picture and the overlapping neighbours (96 dpi).
 declare -A TEXT_AREA=(
   [lblHeader]=503x38+8+0 [lblDegSouth]=153x25+32+64 [lblMinSouth]=150x25+280+64
   [lblDegEast]=153x25+32+112 [lblMinEast]=150x25+280+112 [lblGridRef]=185x49+160+232
-  [txtDegSouth]=27x19+195+67 [txtMinEast]=27x19+435+115 [cmdConvert]=120x30+192+173
-  [cmdExit]=73x33+428+284 [CmdClipboard]=121x19+196+299
+  [txtDegSouth]=27x19+195+67 [txtMinSouth]=27x19+435+67 [txtDegEast]=27x19+195+115
+  [txtMinEast]=27x19+435+115 [cmdConvert]=120x30+192+173 [cmdExit]=73x33+428+284
+  [CmdClipboard]=121x19+196+299
   [lblTitle1]=120x27+155+57 [lblTitle2]=200x45+180+90 [lblProgVersion]=80x18+372+189
   [lblCopyright]=150x13+313+213 [lblCompany]=150x15+313+227
 )
 splash_texts=(lblTitle1 lblTitle2 lblProgVersion lblCopyright lblCompany)
 gridref_texts=(lblHeader lblDegSouth lblMinSouth lblDegEast lblMinEast lblGridRef txtDegSouth
-  txtMinEast cmdConvert cmdExit CmdClipboard)
+  txtMinSouth txtDegEast txtMinEast cmdConvert cmdExit CmdClipboard)
 
 # Every text of both windows, the result included, at least 4.5:1 against
 # what is behind it. Usage: texts_readable NAME [dark]
 texts_readable() {
   SPLASH_SHOT="$shots/$1-splash.png" start_program || return 1
   type_position; e2e_key Return
-  sleep 0.3
+  e2e_pause 0.3
   e2e_screenshot "$GRIDREF" "$shots/$1-gridref.png" || return 1
   if [[ ${2:-} == dark ]]; then
-    # The title window's face is the desktop's: dark, or the theme is not in force.
+    # The title window's face is the desktop's: dark, or the scheme is not in force.
     local face
     face=$(convert "$shots/$1-splash.png" -crop 1x1+3+3 -format '%[fx:round(100*luminance)]' info:)
-    ((face < 50)) || { e2e_fail "no dark theme: the title window's face is ${face}% light"; return 1; }
+    ((face < 50)) || { e2e_fail "no dark scheme: the title window's face is ${face}% light"; return 1; }
   fi
   local control ratio window failed=0
   for control in "${splash_texts[@]}" "${gridref_texts[@]}"; do
     window=gridref
     [[ " ${splash_texts[*]} " == *" $control "* ]] && window=splash
     ratio=$(e2e_text_contrast "$shots/$1-$window.png" "${TEXT_AREA[$control]}")
+    echo "  $1 $control $ratio:1"
     awk -v r="$ratio" 'BEGIN { exit !(r >= 4.5) }' || { e2e_fail "$control: $ratio:1"; failed=1; }
   done
   ((failed == 0))
@@ -195,9 +184,31 @@ texts_readable() {
 
 texts_readable_on_a_light_desktop() { texts_readable light; }
 
-# A dark GTK theme gives light text colours; the fixed backgrounds stay light.
+# A dark desktop gives light text colours; the fixed backgrounds stay light.
+# Linux: a dark GTK theme. Windows: a dark scheme in Wine's registry, read
+# as the program starts, and put back at once.
 texts_readable_on_a_dark_desktop() {
-  QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark texts_readable dark dark
+  if [[ $E2E_PROGRAM != *.exe ]]; then
+    QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark texts_readable dark dark
+    return
+  fi
+  local colours='HKCU\Control Panel\Colors' name value saved=() status
+  local wine=(bash "$here/../windows/wine-run.sh")
+  for name in ButtonFace Menu ButtonText Window WindowText; do
+    value=$("${wine[@]}" reg query "$colours" /v $name 2>/dev/null |
+      awk -v n=$name '$1 == n {print $3, $4, $5}' | tr -d '\r')
+    saved+=("$name" "${value:-}")
+  done
+  set_colour() { "${wine[@]}" reg add "$colours" /v "$1" /d "$2" /f >/dev/null 2>&1; }
+  set_colour ButtonFace "0 0 0"; set_colour Menu "0 0 0"; set_colour ButtonText "255 255 0"
+  set_colour Window "0 0 0"; set_colour WindowText "255 255 255"
+  texts_readable dark dark
+  status=$?
+  for ((i = 0; i < ${#saved[@]}; i += 2)); do
+    if [[ -n "${saved[i + 1]}" ]]; then set_colour "${saved[i]}" "${saved[i + 1]}"
+    else "${wine[@]}" reg delete "$colours" /v "${saved[i]}" /f >/dev/null 2>&1; fi
+  done
+  return $status
 }
 
 alt_x_ends_with_status_0() {
@@ -240,7 +251,7 @@ splash_ignores_all_but_keys_and_frame_clicks() {
   e2e_wait_focus_on "$splash" || return 1
   e2e_key shift; e2e_key Left; e2e_key F5
   e2e_click_in "$splash" imgLogo; e2e_click_in "$splash" lblTitle1
-  sleep 0.3
+  e2e_pause 0.3
   e2e_no_window "$GRIDREF" || { e2e_fail "dismissed by a key or click that does not count"; return 1; }
   e2e_click_in "$splash" Frame1
   e2e_window "$GRIDREF" >/dev/null || return 1

@@ -7,7 +7,14 @@ E2E_HERE=$(dirname "${BASH_SOURCE[0]}")
 E2E_PID=
 E2E_XVFB_PID=
 E2E_WM_PID=
-E2E_TIMEOUT=${E2E_TIMEOUT:-20}
+# One factor for every wait: a 32-bit Windows program under emulation
+# (qemu-user, scripts/with-32-bit.sh) starts and answers that much slower.
+E2E_SLOWDOWN=${E2E_SLOWDOWN:-1}
+[[ ${QUADRANGLER_X86:-} == emulated ]] && E2E_SLOWDOWN=${E2E_EMULATED_SLOWDOWN:-8}
+E2E_TIMEOUT=${E2E_TIMEOUT:-$((20 * E2E_SLOWDOWN))}
+
+# Sleeps this many seconds, times the factor.
+e2e_pause() { sleep "$(awk -v s="$1" -v f="$E2E_SLOWDOWN" 'BEGIN { print s * f }')"; }
 
 # Control centres, in pixels from the client area's corner (twips / 15).
 declare -A E2E_CONTROL=(
@@ -85,7 +92,7 @@ e2e_offcentre() {
 # manager's frame is not Win32's (openbox's title bar is thinner), so there
 # the tolerance is half that difference at most: 3 pixels.
 e2e_check_centred() {
-  local dx=? dy=? tolerance=1 deadline=$((SECONDS + 5))
+  local dx=? dy=? tolerance=1 deadline=$((SECONDS + 5 * E2E_SLOWDOWN))
   [[ $E2E_PROGRAM == *.exe ]] && tolerance=3
   # A window manager frames the window a moment after it is mapped.
   while ((SECONDS < deadline)); do
@@ -145,14 +152,14 @@ e2e_wait_focus_on() { e2e_wait_for "focus never reached window $1" e2e_focus_is 
 
 e2e_no_window() { ! xdotool search --onlyvisible --name "$(e2e_title_pattern "$1")" >/dev/null 2>&1; }
 
-e2e_type() { xdotool type --delay 20 -- "$1"; sleep 0.1; }
-e2e_key() { xdotool key --delay 20 "$@"; sleep 0.15; }
+e2e_type() { xdotool type --delay 20 -- "$1"; e2e_pause 0.1; }
+e2e_key() { xdotool key --delay 20 "$@"; e2e_pause 0.15; }
 
 # Clicks a control, by its name, of the window with this id.
 e2e_click_in() {
   # shellcheck disable=SC2086
   xdotool mousemove --window "$1" ${E2E_CONTROL[$2]} click 1
-  sleep 0.2
+  e2e_pause 0.2
   xdotool mousemove 1000 740 # off the window: no hover effects in screenshots
 }
 
@@ -165,7 +172,7 @@ e2e_click() {
 
 e2e_set_clipboard() {
   printf '%s' "$1" | xclip -selection clipboard -i -loops 0 >/dev/null 2>&1 &
-  sleep 0.2
+  e2e_pause 0.2
 }
 
 e2e_clipboard() { xclip -selection clipboard -o 2>/dev/null; }

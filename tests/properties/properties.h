@@ -94,7 +94,22 @@ inline double IndependentNumericValue(std::string_view text) {
     fractionDigits = end - intEnd - 1;
   }
   if (intEnd == at && fractionDigits == 0) return 0.0;
-  const std::string number = s.substr(start, end - start);
+  // As sign, significant digits and exponent. Past 800 significant digits a
+  // double's rounding only asks whether anything nonzero follows (a sticky
+  // 1): a C library that works through every digit (MinGW's) would take
+  // minutes on the megabyte-long rows.
+  std::string digits = s.substr(at, intEnd - at);
+  if (fractionDigits > 0) digits += s.substr(intEnd + 1, fractionDigits);
+  const std::string sign = s.substr(start, at - start);
+  const std::size_t first = digits.find_first_not_of('0');
+  std::string number = sign + "0";
+  if (first != std::string::npos) {
+    constexpr std::size_t kSignificant = 800;
+    std::string kept = digits.substr(first, kSignificant);
+    if (digits.find_first_not_of('0', first + kept.size()) != std::string::npos) kept += '1';
+    const long long exponent = static_cast<long long>(intEnd - at) - static_cast<long long>(first);
+    number = sign + "0." + kept + "e" + std::to_string(exponent);
+  }
 #ifdef __MINGW32__
   // MinGW's own correctly rounded strtod; the process keeps the "C" locale.
   return __mingw_strtod(number.c_str(), nullptr);

@@ -10,10 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -165,9 +169,10 @@ LONG FontHeight(HWND control) {
   return GetObjectW(FontOf(control), sizeof font, &font) ? font.lfHeight : 0;
 }
 
-// The name oleacc gives the control; empty where it has none. __uuidof:
-// MinGW's liboleacc.a resolves IID_IAccessible to a code thunk, not the GUID.
-std::wstring AccessibleName(HWND hwnd) {
+// What oleacc gives for the control, by one of IAccessible's getters; empty
+// where it gives nothing. __uuidof: MinGW's liboleacc.a resolves
+// IID_IAccessible to a code thunk, not the GUID.
+std::wstring Accessible(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
   IAccessible* object = nullptr;
   if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
@@ -176,12 +181,34 @@ std::wstring AccessibleName(HWND hwnd) {
   VariantInit(&self);
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
-  BSTR name = nullptr;
-  const bool named = object->get_accName(self, &name) == S_OK && name;
+  BSTR text = nullptr;
+  const bool given = (object->*get)(self, &text) == S_OK && text;
   object->Release();
-  std::wstring out = named ? name : L"";
-  SysFreeString(name);
+  std::wstring out = given ? text : L"";
+  SysFreeString(text);
   return out;
+}
+
+std::wstring AccessibleName(HWND hwnd) {
+  return Accessible(hwnd, &IAccessible::get_accName);
+}
+
+// Types the text into the field as keys would, one character at a time.
+void Type(HWND field, std::wstring_view text) {
+  SetFocus(field);
+  for (const wchar_t c : text)
+    SendMessageW(field, WM_CHAR, c, 1);
+}
+
+// Fills the four fields and presses Convert.
+void Convert(const Opened& window, const std::array<const wchar_t*, 4>& position) {
+  const char* const fields[] = {"txtDegSouth", "txtMinSouth", "txtDegEast", "txtMinEast"};
+  for (std::size_t i = 0; i < 4; ++i)
+    SetWindowTextW(window.Control(fields[i]), position[i]);
+  const HWND convert = window.Control("cmdConvert");
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(convert), BN_CLICKED),
+               reinterpret_cast<LPARAM>(convert));
+  Pump();
 }
 
 const WindowLayout* const kWindows[] = {&kSplashLayout, &kGridrefLayout};
@@ -314,11 +341,90 @@ TEST(ScreenReaderNames, TheRefusedEntrysBoxIsTheSystemsWithItsPromptAndButtons) 
   EXPECT_EQ(GetFocus(), degSouth);
 }
 
+// The result is what a screen reader reads (the label's name, as Windows
+// names a static by its text), with what it is as its description, and a
+// name change announced on every Convert, even to the same text.
+HWND watchedLabel = nullptr;
+int nameChanges = 0;
+void CALLBACK CountNameChanges(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                               DWORD) {
+  if (hwnd == watchedLabel && object == OBJID_CLIENT && child == CHILDID_SELF) ++nameChanges;
+}
+
+TEST(ScreenReaderNames, TheResultIsReadAndAnnouncedOnEachConvert) {
+  const Opened window(kGridrefLayout);
+  watchedLabel = window.Control("lblGridRef");
+  nameChanges = 0;
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, CountNameChanges,
+                      GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+  ASSERT_TRUE(hook);
+  for (int converts = 1; converts <= 2; ++converts) {
+    Convert(window, {L"26", L"14", L"28", L"29"});
+    EXPECT_EQ(nameChanges, converts);
+  }
+  UnhookWinEvent(hook);
+  EXPECT_EQ(AccessibleName(watchedLabel), L"2628AB25");
+  EXPECT_EQ(Accessible(watchedLabel, &IAccessible::get_accDescription), L"Grid reference");
+}
+
+// --- Fields ----------------------------------------------------------------
+
+// The character at the left edge of the field's text.
+int FirstVisibleCharacter(HWND field) {
+  RECT text{};
+  SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  const LRESULT at = SendMessageW(field, EM_CHARFROMPOS, 0,
+                                  MAKELPARAM(text.left + 1, (text.top + text.bottom) / 2));
+  return LOWORD(at);
+}
+
+// Typed past its width, a field scrolls; left, it shows its text from the
+// start, so that the entry can be checked by eye, and as much of it as fits.
+TEST(Fields, ALeftFieldShowsItsTextFromTheStart) {
+  const Opened window(kGridrefLayout);
+  const HWND field = window.Control("txtDegSouth");
+  Type(field, L"14.253");
+  Pump();
+  ASSERT_GT(FirstVisibleCharacter(field), 0) << "the text fits: nothing to scroll";
+  SetFocus(window.Control("txtMinSouth"));
+  Pump();
+  EXPECT_EQ(FirstVisibleCharacter(field), 0);
+  EXPECT_EQ(WindowText(field), L"14.253");
+  // Its text takes the whole field, but for a pixel each side at most: no
+  // inner margins (the font's would be 3 pixels each side at 96 dpi).
+  RECT text{};
+  SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  EXPECT_GE(text.right - text.left, ClientRect(field).right - 2);
+}
+
 // --- The layout at this DPI, on both DPI paths ----------------------------
+
+// Takes the desktop's message font at this size while alive, as a desktop
+// whose usual font is larger than the one the layout was drawn for.
+float desktopFontPoints = 0;
+BOOL WINAPI WithDesktopFont(UINT action, UINT size, PVOID data, UINT flags) {
+  const BOOL got = SystemParametersInfoW(action, size, data, flags);
+  if (got && action == SPI_GETNONCLIENTMETRICS)
+    static_cast<NONCLIENTMETRICSW*>(data)->lfMessageFont.lfHeight =
+        -static_cast<LONG>(std::lround(desktopFontPoints * static_cast<float>(expectedDpi) / 72));
+  return got;
+}
+class DesktopFont {
+public:
+  explicit DesktopFont(float points) {
+    desktopFontPoints = points;
+    Settings().systemParametersInfo = &WithDesktopFont;
+  }
+  ~DesktopFont() { Settings() = {}; }
+  DesktopFont(const DesktopFont&) = delete;
+  DesktopFont& operator=(const DesktopFont&) = delete;
+};
 
 struct Case {
   const WindowLayout* window;
   bool olderPath;
+  float desktopFontPoints = 0; // 0: as the system has it
 };
 
 class Layout : public testing::TestWithParam<Case> {};
@@ -330,6 +436,8 @@ TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
   const WindowLayout& layout = *GetParam().window;
   std::optional<OlderSystemPath> older;
   if (GetParam().olderPath) older.emplace();
+  std::optional<DesktopFont> desktopFont;
+  if (GetParam().desktopFontPoints > 0) desktopFont.emplace(GetParam().desktopFontPoints);
   const Opened window(layout);
   const int dpi = static_cast<int>(expectedDpi);
   ASSERT_EQ(WindowDpi(window.Handle()), expectedDpi);
@@ -356,6 +464,11 @@ TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
       EXPECT_NEAR(rect.right, TwipsToPixels(row.left + row.width, dpi), 1);
       EXPECT_NEAR(rect.bottom, TwipsToPixels(row.top + row.height, dpi), 1);
     }
+    // Without a font of its own: the dialog face at the layout's size.
+    if (row.font.IsDefault() && row.kind != ControlKind::Frame && row.kind != ControlKind::Image) {
+      EXPECT_EQ(FontHeight(control),
+                -std::lround(kDefaultFontPoints * static_cast<float>(dpi) / 72));
+    }
     std::wstring text = WithoutAmpersand(Wide(row.caption));
     if (row.name == "lblGridRef") text = kWidestReference;
     if (!text.empty()) {
@@ -380,11 +493,42 @@ TEST_P(Layout, AsTheTwipsSayAtTheDpi) {
 
 INSTANTIATE_TEST_SUITE_P(Windows, Layout,
                          testing::Values(Case{&kSplashLayout, false}, Case{&kSplashLayout, true},
-                                         Case{&kGridrefLayout, false}, Case{&kGridrefLayout, true}),
+                                         Case{&kGridrefLayout, false}, Case{&kGridrefLayout, true},
+                                         Case{&kGridrefLayout, false, 11}),
                          [](const testing::TestParamInfo<Case>& info) {
                            return std::string(info.param.window->name) +
-                                  (info.param.olderPath ? "_OlderSystems" : "_Windows10");
+                                  (info.param.olderPath ? "_OlderSystems" : "_Windows10") +
+                                  (info.param.desktopFontPoints > 0 ? "_DesktopFont11pt" : "");
                          });
+
+std::wstring FaceOf(HWND control) {
+  LOGFONTW font{};
+  return GetObjectW(FontOf(control), sizeof font, &font) ? font.lfFaceName : L"";
+}
+
+// The face each caption asks for: the bitmap face of the design only at the
+// 96 dpi it is drawn for, its TrueType successor at any other.
+struct Face {
+  std::string_view control;
+  const wchar_t* at96;
+  const wchar_t* elsewhere;
+};
+constexpr Face kFaces[] = {
+    {"lblDegSouth", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblMinSouth", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblDegEast", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblMinEast", L"MS Sans Serif", L"Microsoft Sans Serif"},
+    {"lblHeader", L"Comic Sans MS", L"Comic Sans MS"},
+    {"lblGridRef", L"Comic Sans MS", L"Comic Sans MS"},
+};
+
+TEST(Fonts, EachCaptionInAFaceDrawnForTheDpi) {
+  const Opened window(kGridrefLayout);
+  for (const Face& face : kFaces) {
+    SCOPED_TRACE(std::string(face.control));
+    EXPECT_EQ(FaceOf(window.Control(face.control)), expectedDpi == 96 ? face.at96 : face.elsewhere);
+  }
+}
 
 // Moved to a screen of another DPI, a window takes the rectangle the system
 // suggests and lays itself out anew at that DPI.
@@ -416,6 +560,178 @@ TEST_P(DpiChange, TakesTheSuggestedRectangleAndLaysOutAnew) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, DpiChange, testing::ValuesIn(kWindows), WindowName);
+
+// --- Colours ---------------------------------------------------------------
+
+// The window's client area as drawn.
+class Shot {
+public:
+  explicit Shot(HWND hwnd) {
+    const RECT client = ClientRect(hwnd);
+    width_ = client.right;
+    height_ = client.bottom;
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const HDC window = GetDC(hwnd);
+    const HDC memory = CreateCompatibleDC(window);
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height_, window, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* bgra = static_cast<const std::uint8_t*>(bits);
+    for (std::size_t i = 0; i < pixels_.size(); ++i)
+      pixels_[i] = RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(hwnd, window);
+  }
+  COLORREF At(LONG x, LONG y) const {
+    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                   static_cast<std::size_t>(x)];
+  }
+
+private:
+  LONG width_ = 0, height_ = 0;
+  std::vector<COLORREF> pixels_;
+};
+
+double Luminance(COLORREF colour) {
+  const auto linear = [](BYTE channel) {
+    const double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+         0.0722 * linear(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The text inside the rectangle against its background: the commonest colour
+// is the background, the text the colour that stands out most from it.
+// Pixels of the other controls (a neighbour's border) do not count.
+double TextContrast(const Shot& shot, RECT rect, const std::vector<RECT>& others) {
+  std::map<COLORREF, int> counts;
+  for (LONG y = rect.top; y < rect.bottom; ++y)
+    for (LONG x = rect.left; x < rect.right; ++x) {
+      const POINT at{x, y};
+      if (std::none_of(others.begin(), others.end(),
+                       [at](const RECT& other) { return PtInRect(&other, at); }))
+        ++counts[shot.At(x, y)];
+    }
+  if (counts.empty()) return 0;
+  const COLORREF background =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first;
+  double most = 1;
+  for (const auto& [colour, count] : counts)
+    most = std::max(most, Contrast(colour, background));
+  return most;
+}
+
+// The system's colours of a scheme, and whether the user has turned high
+// contrast on with it. Wine never reports high contrast: the test says it.
+struct Scheme {
+  const char* name;
+  bool highContrast;
+  COLORREF buttonFace, buttonText, window, windowText, highlight, highlightText;
+};
+constexpr Scheme kSchemes[] = {
+    {"DarkWithoutHighContrast", false, RGB(32, 32, 32), RGB(255, 255, 255), RGB(0, 0, 0),
+     RGB(255, 255, 255), RGB(0, 120, 215), RGB(255, 255, 255)},
+    {"HighContrastBlack", true, RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255),
+     RGB(26, 235, 255), RGB(0, 0, 0)},
+    {"HighContrastWhite", true, RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0),
+     RGB(55, 0, 110), RGB(255, 255, 255)},
+};
+
+bool highContrastOn = false;
+BOOL WINAPI ReportingHighContrast(UINT action, UINT size, PVOID data, UINT flags) {
+  const BOOL got = SystemParametersInfoW(action, size, data, flags);
+  if (got && action == SPI_GETHIGHCONTRAST)
+    static_cast<HIGHCONTRASTW*>(data)->dwFlags = highContrastOn ? HCF_HIGHCONTRASTON : 0;
+  return got;
+}
+
+// Switches the system to the scheme while alive, as the user does with the
+// window open: the system's colours, then the messages that announce them.
+class SchemeSwitched {
+public:
+  SchemeSwitched(const Scheme& scheme, HWND window) : window_(window) {
+    for (std::size_t i = 0; i < kElements.size(); ++i)
+      saved_[i] = GetSysColor(kElements[i]);
+    Apply({scheme.buttonFace, scheme.buttonText, scheme.window, scheme.windowText, scheme.highlight,
+           scheme.highlightText},
+          scheme.highContrast);
+  }
+  ~SchemeSwitched() {
+    Apply(saved_, false);
+    Settings() = {};
+  }
+  SchemeSwitched(const SchemeSwitched&) = delete;
+  SchemeSwitched& operator=(const SchemeSwitched&) = delete;
+
+private:
+  static constexpr std::array<int, 6> kElements = {COLOR_BTNFACE,   COLOR_BTNTEXT,
+                                                   COLOR_WINDOW,    COLOR_WINDOWTEXT,
+                                                   COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+  void Apply(const std::array<COLORREF, 6>& colours, bool highContrast) {
+    SetSysColors(static_cast<int>(kElements.size()), kElements.data(), colours.data());
+    highContrastOn = highContrast;
+    Settings().systemParametersInfo = &ReportingHighContrast;
+    SendMessageW(window_, WM_SYSCOLORCHANGE, 0, 0);
+    SendMessageW(window_, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    Pump();
+    UpdateWindow(window_);
+  }
+  HWND window_;
+  std::array<COLORREF, 6> saved_{};
+};
+
+std::string SchemeName(const testing::TestParamInfo<Scheme>& info) {
+  return info.param.name;
+}
+
+class Colours : public testing::TestWithParam<Scheme> {};
+
+// Every text at least 4.5:1 against what is behind it; under high contrast
+// the fixed grey and teal give way to the system's colours.
+TEST_P(Colours, EveryTextReadableUnderTheScheme) {
+  const Scheme& scheme = GetParam();
+  const Opened window(kGridrefLayout);
+  Convert(window, {L"26", L"14", L"28", L"29"});
+  const SchemeSwitched switched(scheme, window.Handle());
+  const Shot shot(window.Handle());
+
+  const RECT client = ClientRect(window.Handle());
+  const COLORREF surface = scheme.highContrast ? scheme.buttonFace : RGB(224, 224, 224);
+  const COLORREF band = scheme.highContrast ? scheme.highlight : RGB(0, 192, 192);
+  EXPECT_EQ(shot.At(2, client.bottom - 3), surface) << "the window's own surface";
+  const RECT header = RectInParent(window.Control("lblHeader"));
+  EXPECT_EQ(shot.At(header.left + 2, header.top + 2), band) << "the header's band";
+
+  for (const ControlLayout& row : kGridrefLayout.controls) {
+    SCOPED_TRACE(std::string(row.name));
+    std::vector<RECT> others;
+    for (const ControlLayout& other : kGridrefLayout.controls)
+      if (other.name != row.name) others.push_back(RectInParent(window.Control(other.name)));
+    RECT rect = RectInParent(window.Control(row.name));
+    // Inside the sunken border of a field, the raised one of a button.
+    const int border = row.kind == ControlKind::TextBox  ? 2
+                       : row.kind == ControlKind::Button ? 4
+                                                         : 0;
+    InflateRect(&rect, -border, -border);
+    EXPECT_GE(TextContrast(shot, rect, others), 4.5);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, Colours, testing::ValuesIn(kSchemes), SchemeName);
 
 // When another program holds the clipboard, Copy reports it in a box that is
 // modal to the window (no second Copy can be clicked meanwhile), and leaves
@@ -488,10 +804,8 @@ int main(int argc, char** argv) {
   InitCommonControlsEx(&controls);
   CoInitialize(nullptr);
   const DpiFunctions& found = Dpi();
-  std::printf("per-monitor DPI functions: GetDpiForWindow %s, AdjustWindowRectExForDpi %s, "
-              "SystemParametersInfoForDpi %s\n",
+  std::printf("per-monitor DPI functions: GetDpiForWindow %s, AdjustWindowRectExForDpi %s\n",
               found.getDpiForWindow ? "found" : "missing",
-              found.adjustWindowRectExForDpi ? "found" : "missing",
-              found.systemParametersInfoForDpi ? "found" : "missing");
+              found.adjustWindowRectExForDpi ? "found" : "missing");
   return RUN_ALL_TESTS();
 }

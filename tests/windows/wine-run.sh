@@ -21,8 +21,10 @@ fi
 wine=$folder/wine64
 if [[ $bits == 32 ]]; then
   wine=$folder/wine
-  if ! bash "$(dirname "$0")/../../scripts/runs-32-bit.sh"; then
-    echo "SKIPPED: this machine's kernel cannot run 32-bit x86 programs (no IA32 emulation), so neither can the 32-bit Wine" >&2
+  [[ -n ${QUADRANGLER_X86:-} ]] ||
+    exec bash "$(dirname "$0")/../../scripts/with-32-bit.sh" bash "$0" ${check:+--can-run} "$@"
+  if [[ $QUADRANGLER_X86 == none ]]; then
+    echo "SKIPPED: ${QUADRANGLER_X86_WHY:-32-bit x86 programs cannot run here}, so neither can the 32-bit Wine" >&2
     exit 77
   fi
   [[ -x $wine ]] || { echo "wine-run: no 32-bit Wine (wine32:i386) in $folder" >&2; exit 127; }

@@ -1,9 +1,13 @@
 #include "ui/win32/frm_gridref.h"
 
+#include "ui/win32/accessibility.h"
+
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <memory>
+#include <string_view>
 
 namespace ui::win32 {
 namespace {
@@ -26,6 +30,38 @@ LRESULT CALLBACK SingleClicks(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
                               DWORD_PTR /*data*/) {
   if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, SingleClicks, id);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// Where Ctrl+Backspace deletes back to: over the blanks before the caret,
+// then over the word (a number with its point or comma counts as one).
+std::size_t StartOfWordBefore(std::wstring_view text, std::size_t caret) {
+  const auto inWord = [](wchar_t c) { return std::iswalnum(c) || c == L'.' || c == L','; };
+  std::size_t start = std::min(caret, text.size());
+  while (start > 0 && std::iswspace(text[start - 1]))
+    --start;
+  const bool word = start > 0 && inWord(text[start - 1]);
+  while (start > 0 && !std::iswspace(text[start - 1]) && inWord(text[start - 1]) == word)
+    --start;
+  return start;
+}
+
+// A standard EDIT takes Ctrl+Backspace as the character 0x7F and shows it as
+// a box: the key deletes the word before the caret instead, as richer edits
+// do, and the character it makes is dropped (Wine makes it a backspace).
+LRESULT CALLBACK WordDeletion(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                              DWORD_PTR /*data*/) {
+  const bool controlOnly = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+  if (message == WM_KEYDOWN && wParam == VK_BACK && controlOnly) {
+    DWORD from = 0, to = 0;
+    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    if (from == to) from = static_cast<DWORD>(StartOfWordBefore(WindowText(hwnd), to));
+    SendMessageW(hwnd, EM_SETSEL, from, to);
+    SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == 0x7F || (wParam == VK_BACK && controlOnly))) return 0;
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, WordDeletion, id);
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
@@ -61,8 +97,7 @@ void frmGridref::Create() {
   (void)registered;
 
   const WindowLayout& layout = kGridrefLayout;
-  windowBrush_ = CreateSolidBrush(ColourOf(layout.background, GetSysColor(COLOR_WINDOW)));
-  bandBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "lblGridRef").background, 0));
+  ReadColours();
   constexpr DWORD style = WS_OVERLAPPEDWINDOW;
   hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), style, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
@@ -99,7 +134,12 @@ void frmGridref::Create() {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row, i))), instance, nullptr);
     if (!controls_[i].hwnd) ReportAndEnd(L"A control could not be created.");
     // Unlimited length, as far as the system allows.
-    if (row.kind == ControlKind::TextBox) SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
+    if (row.kind == ControlKind::TextBox) {
+      SendMessageW(controls_[i].hwnd, EM_SETLIMITTEXT, 0, 0);
+      SetWindowSubclass(controls_[i].hwnd, WordDeletion, 1, 0);
+    }
+    if (row.kind == ControlKind::Label && !row.accessibleName.empty())
+      DescribeToScreenReaders(controls_[i].hwnd, row.accessibleName);
     if (row.kind == ControlKind::Button) SetWindowSubclass(controls_[i].hwnd, SingleClicks, 1, 0);
   }
   // Centred first, then laid out at the DPI of where it stands: on screens
@@ -121,6 +161,26 @@ void frmGridref::Layout(UINT dpi) {
   for (RenderedControl& control : controls_)
     PlaceControl(control, dpi);
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void frmGridref::ReadColours() {
+  // High contrast: the window is a surface of the system's buttons and
+  // boxes, the bands stand out in its highlight.
+  highContrast_ = HighContrastOn();
+  const COLORREF window =
+      highContrast_ ? GetSysColor(COLOR_BTNFACE) : ColourOf(kGridrefLayout.background, 0);
+  bandColour_ = highContrast_ ? GetSysColor(COLOR_HIGHLIGHT)
+                              : ColourOf(ControlNamed(kGridrefLayout, "lblGridRef").background, 0);
+  if (windowBrush_) DeleteObject(windowBrush_);
+  if (bandBrush_) DeleteObject(bandBrush_);
+  windowBrush_ = CreateSolidBrush(window);
+  bandBrush_ = CreateSolidBrush(bandColour_);
+}
+
+COLORREF frmGridref::TextColour(const ControlLayout& control) const {
+  const bool band = control.background.kind == Colour::Kind::Rgb;
+  if (highContrast_) return GetSysColor(band ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+  return ColourOf(control.foreground, GetSysColor(COLOR_BTNTEXT));
 }
 
 HWND frmGridref::Control(std::string_view name) const {
@@ -210,7 +270,11 @@ void frmGridref::FieldLeft(EntryField field) {
   // not the window losing activation, nor a box taking the focus, nor the
   // focus given back by a check.
   const HWND focus = GetFocus();
-  if (!focus || !IsChild(hwnd_, focus) || behaviour_.CheckRunning()) return;
+  if (!focus || !IsChild(hwnd_, focus)) return;
+  // A field left shows its text from the start, to be checked by eye.
+  SendMessageW(Field(field), EM_SETSEL, 0, 0);
+  SendMessageW(Field(field), EM_SCROLLCARET, 0, 0);
+  if (behaviour_.CheckRunning()) return;
   PostMessageW(hwnd_, kCheckField, static_cast<WPARAM>(field), 0);
 }
 
@@ -297,18 +361,23 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   case WM_CTLCOLORSTATIC: {
     const auto dc = reinterpret_cast<HDC>(wParam);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT)); // the default text colour
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     for (const RenderedControl& control : controls_) {
       if (control.hwnd != reinterpret_cast<HWND>(lParam)) continue;
-      const Colour& background = control.layout->background;
-      if (background.kind == Colour::Kind::Rgb) {
-        SetBkColor(dc, ColourOf(background, 0));
+      SetTextColor(dc, TextColour(*control.layout));
+      if (control.layout->background.kind == Colour::Kind::Rgb) {
+        SetBkColor(dc, bandColour_);
         return reinterpret_cast<LRESULT>(bandBrush_);
       }
     }
-    SetBkMode(dc, TRANSPARENT); // the window's grey shows through
+    SetBkMode(dc, TRANSPARENT); // the window's own colour shows through
     return reinterpret_cast<LRESULT>(windowBrush_);
   }
+  case WM_SYSCOLORCHANGE:
+  case WM_SETTINGCHANGE: // high contrast turned on or off
+    ReadColours();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
   case WM_ACTIVATE:
     // A plain window does not keep its focused control over a box or a
     // switch to another program by itself.
@@ -381,7 +450,11 @@ std::string frmGridref::GridReferenceShown() {
 }
 
 void frmGridref::ShowGridReference(std::string_view text) {
-  SetWindowTextW(Control("lblGridRef"), Wide(text).c_str());
+  const HWND label = Control("lblGridRef");
+  SetWindowTextW(label, Wide(text).c_str());
+  // The result is the label's name: a screen reader announces it on every
+  // Convert, even when it is the same as before.
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, label, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void frmGridref::PutOnClipboard(std::string_view text) {

@@ -51,6 +51,9 @@ private:
   HWND DefaultButton() const;
   void ShowDefaultBorder(HWND focus);
   HWND Field(gridref::EntryField field) const;
+  // The fixed colours, or the system's under high contrast.
+  void ReadColours();
+  COLORREF TextColour(const ControlLayout& control) const;
 
   // ConversionWindowHost
   std::string FieldText(gridref::EntryField field) override;
@@ -68,6 +71,8 @@ private:
   HWND hwnd_ = nullptr;
   std::array<RenderedControl, 13> controls_{};
   HBRUSH windowBrush_ = nullptr, bandBrush_ = nullptr;
+  COLORREF bandColour_ = 0;
+  bool highContrast_ = false;
   HWND focusBeforeDeactivation_ = nullptr;
 };
 

@@ -42,7 +42,6 @@ DpiFunctions& Dpi() {
       };
       find(f.getDpiForWindow, "GetDpiForWindow");
       find(f.adjustWindowRectExForDpi, "AdjustWindowRectExForDpi");
-      find(f.systemParametersInfoForDpi, "SystemParametersInfoForDpi");
     }
     return f;
   }();
@@ -81,26 +80,46 @@ SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi)
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+SystemSettings& Settings() {
+  static SystemSettings settings;
+  return settings;
+}
+
+bool HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return Settings().systemParametersInfo(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+std::string_view FaceAt(const FontSpec& spec, UINT dpi) {
+  // GDI scales a bitmap face's pixels at any other DPI.
+  constexpr std::string_view kBitmapFaces[] = {"MS Sans Serif"};
+  if (dpi == USER_DEFAULT_SCREEN_DPI || spec.faces[1].empty()) return spec.faces[0];
+  for (const std::string_view bitmap : kBitmapFaces)
+    if (spec.faces[0] == bitmap) return spec.faces[1];
+  return spec.faces[0];
+}
+
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
+  LOGFONTW font{};
   if (spec.IsDefault()) {
+    // Only the face: the desktop's usual size may be larger than the one the
+    // twips were laid out for, and would clip the captions.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (Dpi().systemParametersInfoForDpi) {
-      Dpi().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-      // Given at the system DPI.
-      LONG& height = metrics.lfMessageFont.lfHeight;
-      height = MulDiv(height, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
+    if (Settings().systemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+      font = metrics.lfMessageFont;
+    font.lfWidth = 0;
+  } else {
+    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    const std::wstring face = Wide(FaceAt(spec, dpi));
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
   }
-  LOGFONTW font{};
-  font.lfHeight = -static_cast<LONG>(std::lround(spec.points * static_cast<float>(dpi) / 72.0f));
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfQuality = DEFAULT_QUALITY;
-  const std::wstring face = Wide(spec.faces[0]);
-  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+  const float points = spec.IsDefault() ? kDefaultFontPoints : spec.points;
+  font.lfHeight = -static_cast<LONG>(std::lround(points * static_cast<float>(dpi) / 72.0f));
   return CreateFontIndirectW(&font);
 }
 
@@ -149,6 +168,9 @@ void PlaceControl(RenderedControl& control, UINT dpi) {
   DeleteFont(control);
   control.font = CreateLayoutFont(layout.font, dpi);
   SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+  // After the font, which sets the margins anew.
+  if (layout.kind == ControlKind::TextBox)
+    SendMessageW(control.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
   if (layout.sizesItself) {
     // Keeps its left and top, takes the size of its text in its font.
     const std::wstring text = Wide(layout.caption);

@@ -25,7 +25,6 @@ std::wstring WindowText(HWND window);
 struct DpiFunctions {
   UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
   BOOL(WINAPI* adjustWindowRectExForDpi)(LPRECT, DWORD, BOOL, DWORD, UINT) = nullptr;
-  BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, PVOID, UINT, UINT) = nullptr;
 };
 // Looked up once; a test empties it to take the older systems' path.
 DpiFunctions& Dpi();
@@ -39,8 +38,24 @@ RECT PixelRect(const ControlLayout& control, UINT dpi);
 // The outer size that holds the layout's client area with this style.
 SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi);
 
-// The designed face at this DPI; the dialog (message) font where none is
-// named. The caller deletes it.
+// Where the user's settings are read. Wine never reports high contrast, so
+// a test stands in for the system here.
+struct SystemSettings {
+  BOOL(WINAPI* systemParametersInfo)(UINT, UINT, PVOID, UINT) = &SystemParametersInfoW;
+};
+SystemSettings& Settings();
+
+// The user has turned high contrast on: the program's own fixed colours
+// give way to the system's.
+bool HighContrastOn();
+
+// The face the spec asks for at this DPI: the first, unless it is a bitmap
+// face, which is drawn for 96 dpi only; then its TrueType successor, next in
+// the list.
+std::string_view FaceAt(const FontSpec& spec, UINT dpi);
+
+// The designed face at this DPI; where none is named, the dialog face (the
+// message font's) at the size the layout was drawn for. The caller deletes it.
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi);
 
 // Solid colour of a layout colour; the window's own where Default.
@@ -64,7 +79,8 @@ struct RenderedControl {
   HFONT font = nullptr;
 };
 
-// Places the control at this DPI and gives it its font (made anew).
+// Places the control at this DPI and gives it its font (made anew); a text
+// box gets no inner margins, so that as much of its text shows as fits.
 void PlaceControl(RenderedControl& control, UINT dpi);
 
 void DeleteFont(RenderedControl& control);

@@ -1,0 +1,199 @@
+#include "ui/win32/accessibility.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <string>
+#include <type_traits>
+
+namespace ui::win32 {
+namespace {
+
+// Looked up only when a screen reader first asks, from the system folder: a
+// run without one neither loads them nor pays for them at start-up.
+struct ComFunctions {
+  decltype(&CoInitializeEx) coInitializeEx = nullptr;
+  decltype(&CreateStdAccessibleObject) createStdAccessibleObject = nullptr;
+  decltype(&LresultFromObject) lresultFromObject = nullptr;
+  decltype(&SysAllocString) sysAllocString = nullptr;
+  bool Complete() const {
+    return coInitializeEx && createStdAccessibleObject && lresultFromObject && sysAllocString;
+  }
+};
+
+HMODULE SystemLibrary(const wchar_t* name) {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  return LoadLibraryW((std::wstring(folder, length) + L'\\' + name).c_str());
+}
+
+const ComFunctions& Com() {
+  static const ComFunctions functions = [] {
+    ComFunctions f;
+    const auto find = [](HMODULE module, auto& pointer, const char* name) {
+      if (module)
+        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    };
+    const HMODULE ole32 = SystemLibrary(L"ole32.dll");
+    const HMODULE oleaut32 = SystemLibrary(L"oleaut32.dll");
+    const HMODULE oleacc = SystemLibrary(L"oleacc.dll");
+    find(ole32, f.coInitializeEx, "CoInitializeEx");
+    find(oleaut32, f.sysAllocString, "SysAllocString");
+    find(oleacc, f.createStdAccessibleObject, "CreateStdAccessibleObject");
+    find(oleacc, f.lresultFromObject, "LresultFromObject");
+    // The object is handed to the screen reader through COM.
+    if (f.Complete()) f.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    return f;
+  }();
+  return functions;
+}
+
+// The system's object of the window, with a description of its own.
+class Described final : public IAccessible {
+public:
+  Described(IAccessible* system, const std::wstring& description)
+      : system_(system), description_(description) {}
+  Described(const Described&) = delete;
+  Described& operator=(const Described&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
+      *out = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return system_->QueryInterface(iid, out); // IOleWindow, IEnumVARIANT
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+  }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) {
+      system_->Release();
+      delete this;
+    }
+    return static_cast<ULONG>(left);
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
+    if (child.vt != VT_I4 || child.lVal != CHILDID_SELF)
+      return system_->get_accDescription(child, out);
+    if (!out) return E_POINTER;
+    *out = Com().sysAllocString(description_.c_str());
+    return *out ? S_OK : E_OUTOFMEMORY;
+  }
+
+  // Everything else as the system answers it.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+    return system_->GetTypeInfoCount(n);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override {
+    return system_->GetTypeInfo(i, l, t);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l,
+                                          DISPID* d) override {
+    return system_->GetIDsOfNames(r, n, c, l, d);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v,
+                                   EXCEPINFO* e, UINT* a) override {
+    return system_->Invoke(d, r, l, f, p, v, e, a);
+  }
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** p) override {
+    return system_->get_accParent(p);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* n) override {
+    return system_->get_accChildCount(n);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT c, IDispatch** p) override {
+    return system_->get_accChild(c, p);
+  }
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT c, BSTR* s) override {
+    return system_->get_accName(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* s) override {
+    return system_->get_accValue(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT c, VARIANT* r) override {
+    return system_->get_accRole(c, r);
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT c, VARIANT* s) override {
+    return system_->get_accState(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT c, BSTR* s) override {
+    return system_->get_accHelp(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* f, VARIANT c, long* t) override {
+    return system_->get_accHelpTopic(f, c, t);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT c, BSTR* s) override {
+    return system_->get_accKeyboardShortcut(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* c) override { return system_->get_accFocus(c); }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* c) override {
+    return system_->get_accSelection(c);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT c, BSTR* s) override {
+    return system_->get_accDefaultAction(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(long f, VARIANT c) override {
+    return system_->accSelect(f, c);
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* w, long* h, VARIANT c) override {
+    return system_->accLocation(x, y, w, h, c);
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(long d, VARIANT s, VARIANT* e) override {
+    return system_->accNavigate(d, s, e);
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* c) override {
+    return system_->accHitTest(x, y, c);
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT c) override {
+    return system_->accDoDefaultAction(c);
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT c, BSTR s) override {
+    return system_->put_accName(c, s);
+  }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT c, BSTR s) override {
+    return system_->put_accValue(c, s);
+  }
+
+private:
+  ~Described() = default;
+  IAccessible* system_;
+  std::wstring description_;
+  LONG references_ = 1;
+};
+
+LRESULT CALLBACK AnswerScreenReaders(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR data) {
+  auto* description = reinterpret_cast<std::wstring*>(data);
+  if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
+      Com().Complete()) {
+    IAccessible* system = nullptr;
+    if (SUCCEEDED(Com().createStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                                  reinterpret_cast<void**>(&system)))) {
+      auto* described = new Described(system, *description);
+      const LRESULT result = Com().lresultFromObject(__uuidof(IAccessible), wParam, described);
+      described->Release();
+      return result;
+    }
+  }
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, AnswerScreenReaders, id);
+    delete description;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+void DescribeToScreenReaders(HWND label, std::string_view description) {
+  SetWindowSubclass(label, AnswerScreenReaders, 1,
+                    reinterpret_cast<DWORD_PTR>(new std::wstring(Wide(description))));
+}
+
+} // namespace ui::win32
