@@ -7,7 +7,9 @@
 # machine-wide for the command's run and removed when it ends, failed or not.
 # The command learns how its 32-bit programs run from QUADRANGLER_X86:
 # native, emulated, or none (neither way works here; it is told why).
-# Usage: with-32-bit.sh COMMAND [ARGS...]
+# --emulated: under qemu-user even where the kernel runs 32-bit programs
+# (to emulate another processor).
+# Usage: with-32-bit.sh [--emulated] COMMAND [ARGS...]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -20,10 +22,15 @@ handler() {
     '\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff' "$2"
 }
 
-# 32-bit Wine under qemu-user needs the 32-bit address space laid out as a
-# 32-bit kernel would: without it Wine cannot map its shared user data.
+# 32-bit Wine under qemu-user needs a guest address space of a fixed size:
+# without one it cannot map its shared user data. 2 GiB is what a Windows
+# program has (ours is not large-address-aware), and Wine must reach a
+# little above it (its 3G/1G split check): 16 MiB more. A larger space
+# costs every start dearly: Wine reserves the part above 2 GiB in 64 KiB
+# steps, and qemu 7.2 takes each MAP_FIXED_NOREPLACE as a mere hint and
+# searches its whole space for it (0xc0000000: 50 s a start, this: 5 s).
 emulated() {
-  export QEMU_RESERVED_VA=0xc0000000 QUADRANGLER_X86=emulated
+  export QEMU_RESERVED_VA=0x81000000 QUADRANGLER_X86=emulated
 }
 
 if [[ ${1:-} == --in-namespace ]]; then
@@ -37,10 +44,18 @@ if [[ ${1:-} == --in-namespace ]]; then
   exec "$@"
 fi
 
-[[ $# -gt 0 ]] || { echo "usage: with-32-bit.sh COMMAND [ARGS...]" >&2; exit 2; }
+force=
+[[ ${1:-} == --emulated ]] && { force=1; shift; }
+[[ $# -gt 0 ]] || { echo "usage: with-32-bit.sh [--emulated] COMMAND [ARGS...]" >&2; exit 2; }
 # Decided once, by the outermost caller.
-[[ -n ${QUADRANGLER_X86:-} ]] && exec "$@"
-if bash "$here/runs-32-bit.sh"; then
+[[ -n ${QUADRANGLER_X86:-} && ( -z $force || $QUADRANGLER_X86 != native ) ]] && exec "$@"
+unset QUADRANGLER_X86
+if [[ -z $force ]] && bash "$here/runs-32-bit.sh"; then
+  # Through a qemu-user handler that the machine has already?
+  if grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/*; then
+    emulated
+    exec "$@"
+  fi
   QUADRANGLER_X86=native exec "$@"
 fi
 

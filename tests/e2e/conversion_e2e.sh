@@ -238,6 +238,7 @@ both_windows_are_centred() {
   local splash
   splash=$(e2e_splash_window) || return 1
   e2e_check_centred "$splash" "the title window" || return 1
+  e2e_wait_focus_on "$splash" || return 1
   e2e_key Return
   e2e_check_centred "$(e2e_window "$GRIDREF")" "the conversion window"
 }
@@ -257,7 +258,8 @@ splash_ignores_all_but_keys_and_frame_clicks() {
   e2e_window "$GRIDREF" >/dev/null || return 1
   e2e_kill
   e2e_launch
-  e2e_splash_window >/dev/null || return 1
+  splash=$(e2e_splash_window) || return 1
+  e2e_wait_focus_on "$splash" || return 1
   e2e_key Escape
   e2e_window "$GRIDREF" >/dev/null
 }

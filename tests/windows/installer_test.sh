@@ -81,12 +81,13 @@ check "listed under the installed programs" 'listed $view'
 "${wine[@]}" start /wait /unix "$shortcut" &
 E2E_PID=$!
 started() {
-  local deadline=$((SECONDS + E2E_TIMEOUT))
-  until xdotool search --onlyvisible --classname '^quadrangler\.exe$' >/dev/null 2>&1; do
+  local deadline=$((SECONDS + E2E_TIMEOUT)) splash
+  until splash=$(xdotool search --onlyvisible --classname '^quadrangler\.exe$' 2>/dev/null |
+    head -n 1) && [[ -n $splash ]]; do
     ((SECONDS < deadline)) || return 1
     sleep 0.1
   done
-  e2e_key Return && e2e_window "Grid Reference Conversion" >/dev/null &&
+  e2e_wait_focus_on "$splash" && e2e_key Return && e2e_window "Grid Reference Conversion" >/dev/null &&
     e2e_key Escape && e2e_wait_exit
 }
 check "the shortcut starts the program" started
