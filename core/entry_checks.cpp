@@ -61,11 +61,13 @@ bool IsBlank(char32_t c) {
 }
 
 // Format characters that paste and input methods bring along unseen: the
-// byte-order mark, zero-width and direction marks, embeddings, isolates.
+// soft hyphen, the byte-order mark, zero-width and direction marks,
+// embeddings, isolates, the Mongolian vowel separator.
 bool IsInvisible(char32_t c) {
-  return c >= 0x061C &&
-         (c == 0x061C || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-          (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF);
+  return c >= 0x00AD &&
+         (c == 0x00AD || c == 0x061C || c == 0x180E || (c >= 0x200B && c <= 0x200F) ||
+          (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) ||
+          (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF);
 }
 
 // Unicode 14's decimal digits (Nd), first and last of each run; a run holds

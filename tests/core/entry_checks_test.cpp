@@ -74,6 +74,8 @@ const std::vector<ValueCase>& ValueCases() {
       {"left-to-right mark before -5 reads -5", "\u200E-5", -5.0},
       {"right-to-left mark between sign and digits", "-\u200F5", -5.0},
       {"Arabic letter mark among the digits", "2\u061C6", 26.0},
+      {"soft hyphen among the digits", "2\u00AD6", 26.0},
+      {"Mongolian vowel separator before 14", "\u180E14", 14.0},
       {"isolate around the number", "\u2068 26.5\u2069", 26.5},
       {"embedding before the point", "26\u202B.5\u202C", 26.5},
       {"word joiner and invisible times between blanks", " \u2060\u2062 7", 7.0},

@@ -34,7 +34,8 @@ inline constexpr std::u32string_view kBlanks =
     U"\t \u00A0\u1680\u2000\u2001\u2002\u2003\u2004\u2005\u2006\u2007\u2008\u2009\u200A\u202F\u205F"
     U"\u3000";
 inline constexpr std::u32string_view kInvisibles =
-    U"\u061C\u200B\u200C\u200D\u200E\u200F\u202A\u202B\u202C\u202D\u202E\u2060\u2061\u2062\u2063"
+    U"\u00AD\u061C\u180E\u200B\u200C\u200D\u200E\u200F\u202A\u202B\u202C\u202D\u202E\u2060\u2061"
+    U"\u2062\u2063"
     U"\u2064\u2066\u2067\u2068\u2069\uFEFF";
 
 // Adds one character as the ASCII grammar sees it: nothing for an invisible
