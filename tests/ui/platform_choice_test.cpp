@@ -192,6 +192,13 @@ void PlatformChoiceTest::noDisplayLine_data() {
       << "" << qtSays
       << prefix + "no Wayland compositor answers at \"wayland-0\", "
                   "and DISPLAY is not set";
+  QTest::newRow("xcb plugin not loaded, the X display answers")
+      << "-"
+      << ":1"
+      << "-"
+      << "" << qtSays
+      << prefix + "the Qt platform plugin \"xcb\" could not be loaded, though the X display "
+                  "\":1\" answers (QT_DEBUG_PLUGINS=1 shows why)";
   QTest::newRow("a plugin that did not start, Qt silent on plugins")
       << "vnc"
       << ":0"
@@ -214,8 +221,10 @@ void PlatformChoiceTest::noDisplayLine() {
   const std::string arg = argument.toStdString();
   std::vector<std::string_view> arguments{"quadrangler"};
   if (!arg.empty()) arguments.insert(arguments.end(), {"-platform", arg});
-  QCOMPARE(QString::fromStdString(ui::NoDisplayLine(env, arguments, qtMessage.toStdString())),
-           line);
+  const auto answers = [](std::string_view display) { return display == ":1"; };
+  QCOMPARE(
+      QString::fromStdString(ui::NoDisplayLine(env, arguments, qtMessage.toStdString(), answers)),
+      line);
 }
 
 QTEST_MAIN(PlatformChoiceTest)

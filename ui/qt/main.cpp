@@ -65,10 +65,14 @@ QtMessageHandler qtHandler = nullptr;
 void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context,
                           const QString& message) {
   if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
-    heldStderr->Drop();
-    const std::string line =
-        ui::NoDisplayLine(ui::CurrentPlatformEnvironment(), arguments, message.toStdString()) +
-        "\n";
+    // Asked for, Qt's own account of its plugins comes first.
+    if (qEnvironmentVariableIsSet("QT_DEBUG_PLUGINS"))
+      heldStderr->PassOn();
+    else
+      heldStderr->Drop();
+    const std::string line = ui::NoDisplayLine(ui::CurrentPlatformEnvironment(), arguments,
+                                               message.toStdString(), ui::LocalXServerAnswers) +
+                             "\n";
     std::fputs(line.c_str(), stderr);
     std::_Exit(EXIT_FAILURE);
   }

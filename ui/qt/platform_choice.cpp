@@ -54,7 +54,8 @@ std::string Quoted(std::string_view text) {
 // Why one platform of Qt's could not start; `available` is empty when Qt
 // did not say which it has.
 std::string Reason(std::string_view platform, const PlatformEnvironment& env,
-                   const std::vector<std::string_view>& available) {
+                   const std::vector<std::string_view>& available,
+                   const std::function<bool(std::string_view display)>& xServerAnswers) {
   if (!available.empty() &&
       std::find(available.begin(), available.end(), platform) == available.end()) {
     std::string names;
@@ -62,9 +63,13 @@ std::string Reason(std::string_view platform, const PlatformEnvironment& env,
       names += (names.empty() ? "" : ", ") + std::string(name);
     return "Qt has no platform " + Quoted(platform) + " (it has " + names + ")";
   }
-  if (platform == "xcb")
-    return Present(env.display) ? "the X display " + Quoted(*env.display) + " does not answer"
-                                : "DISPLAY is not set";
+  if (platform == "xcb") {
+    if (!Present(env.display)) return "DISPLAY is not set";
+    if (xServerAnswers(*env.display))
+      return "the Qt platform plugin \"xcb\" could not be loaded, though the X display " +
+             Quoted(*env.display) + " answers (QT_DEBUG_PLUGINS=1 shows why)";
+    return "the X display " + Quoted(*env.display) + " does not answer";
+  }
   if (platform.substr(0, 7) == "wayland")
     return "no Wayland compositor answers at " +
            Quoted(Present(env.waylandDisplay) ? *env.waylandDisplay : "wayland-0");
@@ -87,6 +92,11 @@ bool XServerReachable(std::string_view display) {
   return XServerReachableIn(display, "/tmp/.X11-unix");
 }
 
+bool LocalXServerAnswers(std::string_view display) {
+  const std::string_view host = display.substr(0, display.rfind(':'));
+  return (host.empty() || host == "unix") && XServerReachable(display);
+}
+
 bool XServerReachableIn(std::string_view display, const std::string& socketDirectory) {
   // [host]:number[.screen]; "unix:" and an empty host are local.
   const std::size_t colon = display.rfind(':');
@@ -102,7 +112,8 @@ bool XServerReachableIn(std::string_view display, const std::string& socketDirec
 }
 
 std::string NoDisplayLine(const PlatformEnvironment& env,
-                          std::span<const std::string_view> arguments, std::string_view qtMessage) {
+                          std::span<const std::string_view> arguments, std::string_view qtMessage,
+                          const std::function<bool(std::string_view display)>& xServerAnswers) {
   // Qt takes -platform over QT_QPA_PLATFORM; either may list several
   // platforms to try, each with options after a colon.
   std::string_view requested;
@@ -120,7 +131,7 @@ std::string NoDisplayLine(const PlatformEnvironment& env,
 
   std::string reasons;
   const auto add = [&](std::string_view platform, const std::vector<std::string_view>& known) {
-    reasons += (reasons.empty() ? "" : ", and ") + Reason(platform, env, known);
+    reasons += (reasons.empty() ? "" : ", and ") + Reason(platform, env, known, xServerAnswers);
   };
   if (!requested.empty()) {
     for (std::string_view platform : Split(requested, ";"))

@@ -32,12 +32,18 @@ ChooseQtPlatform(const PlatformEnvironment& env, std::span<const std::string_vie
 bool XServerReachable(std::string_view display);
 bool XServerReachableIn(std::string_view display, const std::string& socketDirectory);
 
+// Whether a local X server of a DISPLAY value takes connections; a remote
+// one cannot be told.
+bool LocalXServerAnswers(std::string_view display);
+
 // The one line the program ends with when Qt could start none of the
 // platforms it was asked for, saying what is missing. `env` and `arguments`
 // are what Qt was started with; `qtMessage` is Qt's own report, which names
-// the platform plugins it has.
+// the platform plugins it has. `xServerAnswers` tells a plugin that failed
+// to load from a display that is not there.
 std::string NoDisplayLine(const PlatformEnvironment& env,
-                          std::span<const std::string_view> arguments, std::string_view qtMessage);
+                          std::span<const std::string_view> arguments, std::string_view qtMessage,
+                          const std::function<bool(std::string_view display)>& xServerAnswers);
 
 PlatformEnvironment CurrentPlatformEnvironment();
 
