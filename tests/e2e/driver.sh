@@ -256,7 +256,7 @@ e2e_open_conversion_window() {
 # ten pixels reach (anti-aliased edges lie in between).
 e2e_text_contrast() {
   convert "$1" -crop "$2" +repage -format %c histogram:info:- | awk '
-    function lum(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+    function lum(c) { c /= 255; return c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
     {
       n = $1 + 0; sub(/^[^(]*\(/, ""); sub(/\).*/, ""); split($0, c, ",")
       count[NR] = n; l[NR] = 0.2126 * lum(c[1]) + 0.7152 * lum(c[2]) + 0.0722 * lum(c[3])
