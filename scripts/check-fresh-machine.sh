@@ -45,7 +45,16 @@ cleanup() {
 trap cleanup EXIT
 
 tar -C "$root" -xf "$pristine"
+# This machine's network comes along: its resolver, and the certificate
+# authorities its own tools are told to trust (a proxy on the way to the
+# registries may sign with one of its own, which Debian's bundle lacks).
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+ca=${NODE_EXTRA_CA_CERTS:-$(npm config get cafile 2>/dev/null || true)}
+machine_ca=
+if [[ -n $ca && $ca != null && -r $ca ]]; then
+  machine_ca=/etc/ssl/machine-ca.pem
+  cp "$ca" "$root$machine_ca"
+fi
 mkdir -p "$root/src"
 if [[ -d .git ]] && command -v git >/dev/null; then
   git archive --format=tar HEAD | tar -C "$root/src" -x
@@ -73,8 +82,8 @@ in_machine() {
     umount -l .
     cd /src
     exec /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 TERM=dumb \
-      bash -c "$3"
-  ' in-machine "$root" "$cache" "$1"
+      ${4:+NODE_EXTRA_CA_CERTS=$4} bash -c "$3"
+  ' in-machine "$root" "$cache" "$1" "$machine_ca"
 }
 
 status=0
