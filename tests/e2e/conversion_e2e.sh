@@ -264,6 +264,22 @@ splash_ignores_all_but_keys_and_frame_clicks() {
   e2e_window "$GRIDREF" >/dev/null
 }
 
+# The key that dismisses the title window, held on: its repeats go nowhere.
+held_key_on_the_splash_repeats_nothing() {
+  e2e_launch
+  local splash opened=0
+  splash=$(e2e_splash_window) || return 1
+  e2e_wait_focus_on "$splash" || return 1
+  xdotool keydown 2
+  e2e_wait_focus "$GRIDREF" || opened=1
+  sleep 1.5 # well past the X server's repeat delay
+  xdotool keyup 2
+  ((opened == 0)) || return 1
+  type_position
+  e2e_key Return
+  label_is 2628AB25
+}
+
 if [[ $E2E_PROGRAM == *.exe ]]; then
   bash "$here/../windows/wine-run.sh" --can-run "$E2E_PROGRAM" || exit $?
 fi

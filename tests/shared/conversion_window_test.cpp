@@ -127,4 +127,31 @@ TEST_F(ConversionWindowTest, ConvertAndCopyUseTheFieldsAndTheLocaleSeparator) {
   }
 }
 
+TEST_F(ConversionWindowTest, RepeatsOfTheTitleWindowsKeyAreDroppedUntilAFreshKey) {
+  using ui::KeyMotion;
+  struct Step {
+    const char* name;
+    KeyMotion motion;
+    int key;
+    std::uint32_t time;
+    bool dropped;
+  };
+  const Step steps[] = {
+      {"X11's first repeat: a release, unmarked", KeyMotion::Release, '2', 700, false},
+      {"and a press at the same time", KeyMotion::Press, '2', 700, true},
+      {"marked repeats", KeyMotion::Repeat, '2', 740, true},
+      {"released for real", KeyMotion::Release, '2', 900, false},
+      {"a fresh press of the same key", KeyMotion::Press, '2', 1200, false},
+      {"its own repeats type", KeyMotion::Repeat, '2', 1900, false},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    EXPECT_EQ(window.DropsKey(step.motion, step.key, step.time), step.dropped);
+  }
+  ui::ConversionWindow otherKey{host};
+  EXPECT_FALSE(otherKey.DropsKey(KeyMotion::Release, '2', 700));
+  EXPECT_FALSE(otherKey.DropsKey(KeyMotion::Press, '6', 700)) << "another key at once";
+  EXPECT_FALSE(otherKey.DropsKey(KeyMotion::Repeat, '6', 740));
+}
+
 } // namespace

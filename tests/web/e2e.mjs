@@ -385,6 +385,17 @@ const scenarios = {
     const others = requests.filter((url) => url !== pageUrl && !url.startsWith('data:'));
     if (others.length || !requests.includes(pageUrl)) fail(`requests: ${requests.join(', ')}`);
   },
+
+  async held_key_on_the_splash_repeats_nothing(u) {
+    await u.launch();
+    await u.page.keyboard.down('2');
+    await u.waitFocus('txtDegSouth');
+    for (let i = 0; i < 5; i++) await u.page.keyboard.down('2'); // held: auto-repeats
+    await u.page.keyboard.up('2');
+    await u.typePosition();
+    await u.key('Enter');
+    await u.labelIs('2628AB25');
+  },
 };
 
 // What each scenario's context needs beyond the defaults.

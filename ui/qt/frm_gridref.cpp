@@ -203,8 +203,18 @@ bool frmGridref::eventFilter(QObject* watched, QEvent* event) {
     break;
   case QEvent::KeyPress:
   case QEvent::KeyRelease:
+  case QEvent::ShortcutOverride: {
     if (ProgramEnding()) return true;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const KeyMotion motion = key->isAutoRepeat()                   ? KeyMotion::Repeat
+                             : event->type() == QEvent::KeyRelease ? KeyMotion::Release
+                                                                   : KeyMotion::Press;
+    if (behaviour_.DropsKey(motion, key->key(), static_cast<std::uint32_t>(key->timestamp()))) {
+      event->accept(); // an override taken here: no shortcut (Alt+X) acts on it
+      return true;
+    }
     break;
+  }
   case QEvent::Shortcut:
     // Alt+X ends at once, like Escape: no focus move to the button first
     // (which would check the field being left), no animated click.

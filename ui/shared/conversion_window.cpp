@@ -44,6 +44,24 @@ void ConversionWindow::Exit() {
   host_.CloseAllWindows();
 }
 
+bool ConversionWindow::DropsKey(KeyMotion motion, int key, std::uint32_t time) {
+  if (!freshKeysOnly_) return false;
+  switch (motion) {
+  case KeyMotion::Repeat:
+    return true;
+  case KeyMotion::Release:
+    released_ = true;
+    releasedKey_ = key;
+    releasedAt_ = time;
+    return false;
+  case KeyMotion::Press:
+    if (released_ && releasedKey_ == key && releasedAt_ == time) return true;
+    break;
+  }
+  freshKeysOnly_ = false;
+  return false;
+}
+
 std::string ConversionWindow::ReadText(gridref::EntryField field) {
   return host_.FieldText(field);
 }

@@ -5,6 +5,7 @@
 
 #include "core/entry_checks.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,8 @@ template <typename Window> void RunLostFocusHandler(Window& window, gridref::Ent
   }
 }
 
+enum class KeyMotion { Press, Repeat, Release };
+
 class ConversionWindow final : private gridref::EntryCheckHost {
 public:
   explicit ConversionWindow(ConversionWindowHost& host) : host_(host) {}
@@ -69,6 +72,15 @@ public:
   void Copy();
   void Exit();
 
+  // A key held down as the title window goes keeps repeating into this
+  // window, which opened under it: "2" held there would type "2222", Enter
+  // convert, Escape end the run. Those repeats belong to the press that
+  // dismissed the title; until a key is pressed or released afresh, repeats
+  // do nothing here. X11 repeats a key as a release and a press at the same
+  // time, which a toolkit does not always mark: such a pair is a repeat too.
+  // `key` and `time` (milliseconds) are the platform's. True: drop the event.
+  bool DropsKey(KeyMotion motion, int key, std::uint32_t time);
+
   bool CheckRunning() const { return checkRunning_; }
   int BoxesShown() const { return boxesShown_; }
 
@@ -83,6 +95,10 @@ private:
   ConversionWindowHost& host_;
   bool checkRunning_ = false;
   int boxesShown_ = 0;
+  bool freshKeysOnly_ = true;
+  bool released_ = false; // perhaps the first half of a repeat:
+  int releasedKey_ = 0;
+  std::uint32_t releasedAt_ = 0;
 };
 
 } // namespace ui

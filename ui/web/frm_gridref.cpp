@@ -67,6 +67,9 @@ public:
   void cmdConvert_Click() { behaviour_.Convert(); }
   void CmdClipboard_Click() { behaviour_.Copy(); }
   void cmdExit_Click() { behaviour_.Exit(); }
+  bool DropsKey(ui::KeyMotion motion, int key, std::uint32_t time) {
+    return behaviour_.DropsKey(motion, key, time);
+  }
 
   bool Refused() const { return refused_; }
 
@@ -368,6 +371,12 @@ QD_EXPORT(qd_field_left) int QdFieldLeft(int field) {
     return 0;
   ui::RunLostFocusHandler(*theWindow, static_cast<gridref::EntryField>(field));
   return theWindow->Refused() ? 1 : 0;
+}
+// A key event in the window (0 press, 1 auto-repeat, 2 release), its key
+// code and time in milliseconds; 1: drop it.
+QD_EXPORT(qd_drops_key) int QdDropsKey(int motion, int key, std::uint32_t time) {
+  if (!theWindow || motion < 0 || motion > 2) return 0;
+  return theWindow->DropsKey(static_cast<ui::KeyMotion>(motion), key, time) ? 1 : 0;
 }
 QD_EXPORT(qd_convert) void QdConvert() {
   if (theWindow) theWindow->cmdConvert_Click();

@@ -433,6 +433,7 @@
     // own meaning of them: Enter, Escape, Tab, and Alt with anything.
     keyDown(event) {
       const { key, ctrlKey, altKey, metaKey, shiftKey } = event;
+      if (this.run.dropsKey(event.repeat ? 1 : 0, event)) return event.preventDefault();
       if (event.isComposing) return; // an input method's, not the window's
       if (altKey && !ctrlKey && !metaKey) {
         event.preventDefault();
@@ -457,6 +458,7 @@
     }
 
     keyUp(event) {
+      this.run.dropsKey(2, event);
       if (event.key === 'Alt') event.preventDefault(); // no menu bar
     }
 
@@ -548,6 +550,11 @@
     // Into the module from an event. A call that opens the box returns
     // suspended (Asyncify unwound its stack); it is resumed with the answer,
     // and until then nothing else calls in.
+    dropsKey(motion, event) {
+      return !this.suspended && !this.ended &&
+        this.exports.qd_drops_key(motion, event.keyCode, Math.floor(event.timeStamp) | 0) === 1;
+    }
+
     call(name, ...args) {
       if (this.suspended || this.ended) return;
       this.exports[name](...args);

@@ -12,7 +12,9 @@ bool TakeDialogKey(MSG& message) {
   if (!gridref) return false;
   const HWND window = gridref->Handle();
   if (!window || (message.hwnd != window && !IsChild(window, message.hwnd))) return false;
-  if (gridref->TakeAccessKey(message) || gridref->TakeNavigationKey(message)) return true;
+  if (gridref->DropsKey(message) || gridref->TakeAccessKey(message) ||
+      gridref->TakeNavigationKey(message))
+    return true;
   // IsDialogMessageW reads a character that the focused control does not
   // take as an access key: without Alt, a letter must never press a button.
   if ((message.message == WM_CHAR || message.message == WM_DEADCHAR) &&

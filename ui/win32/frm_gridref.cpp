@@ -203,6 +203,23 @@ HWND frmGridref::Field(EntryField field) const {
   return nullptr;
 }
 
+bool frmGridref::DropsKey(const MSG& message) {
+  KeyMotion motion = KeyMotion::Press;
+  switch (message.message) {
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+    if (message.lParam & (LPARAM{1} << 30)) motion = KeyMotion::Repeat; // was down already
+    break;
+  case WM_KEYUP:
+  case WM_SYSKEYUP:
+    motion = KeyMotion::Release;
+    break;
+  default:
+    return false;
+  }
+  return behaviour_.DropsKey(motion, static_cast<int>(message.wParam), message.time);
+}
+
 bool frmGridref::TakeNavigationKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || !hwnd_) return false;
   if (message.wParam == VK_RETURN) {

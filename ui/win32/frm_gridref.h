@@ -25,6 +25,8 @@ public:
   // once, like Escape, without moving the focus (which would check the field
   // being left).
   bool TakeAccessKey(const MSG& message);
+  // The title window's held key repeating into this one: dropped.
+  bool DropsKey(const MSG& message);
   // Tab and Shift+Tab along the tab order; Enter presses the button that
   // wears the default border (Convert while the focus is in a field).
   bool TakeNavigationKey(const MSG& message);
