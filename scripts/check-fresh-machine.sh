@@ -101,7 +101,11 @@ fi
 if [[ $what == test || $what == all ]]; then
   echo "== fresh machine: the README's test command"
   start=$SECONDS
-  handlers() { ls /proc/sys/fs/binfmt_misc 2>/dev/null | grep -vx 'register\|status' || true; }
+  # The machine's handlers, whether or not its binfmt_misc is mounted.
+  handlers() {
+    unshare --mount --propagation private sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+      ls /proc/sys/fs/binfmt_misc' 2>/dev/null | grep -vx 'register\|status' || true
+  }
   before=$(handlers)
   in_machine scripts/test.sh || status=$?
   echo "fresh machine: test command ended with status $status in $((SECONDS - start)) s"

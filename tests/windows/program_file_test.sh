@@ -105,7 +105,7 @@ if [[ "$("$tools-objdump" -f "$exe")" == *pei-i386* ]]; then
         a = queue[head++] + 0
         while ((a in text) && !(a in seen) && a != stop) {
           seen[a] = 1; walked++; t = text[a]
-          if (t ~ /%xmm|%ymm|mfence|lfence|clflush|movnti|maskmov/) { print "SSE: " sprintf("%x", a) ": " t; bad++ }
+          if (t ~ /%xmm|%ymm|%mm[0-7]|mfence|lfence|clflush|movnti|maskmov/) { print "SSE: " sprintf("%x", a) ": " t; bad++ }
           split(t, w, /[ \t]+/); op = w[1]
           # A code address taken (a function pointer handed on) is code that may run.
           if (match(t, /\$0x[0-9a-f]+/)) code(hex(substr(t, RSTART + 1, RLENGTH - 1)))
@@ -123,7 +123,10 @@ if [[ "$("$tools-objdump" -f "$exe")" == *pei-i386* ]]; then
           } else if (op ~ /^(ret|hlt|ud2|int3)/) break
           a = next_of[a]
         }
+        if (a == stop) reached++
       }
+      # A walk that never got to the C runtime walked nothing that matters.
+      if (!walked || !reached) { print "the walk never reached the C runtime'"'"'s start-up"; bad++ }
       printf "%d instructions walked from %d roots and %d start-up table entries, %d calls through pointers followed, %d through registers (to what the walk took), %d faults\n", walked, split(roots, r, " "), n, pointers + 0, registers + 0, bad + 0
     }')
   echo "before the SSE2 check: $(tail -n 1 <<<"$walk")"
