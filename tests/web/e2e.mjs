@@ -250,6 +250,17 @@ const scenarios = {
     for (const [id, ratio] of ratios) if (ratio < 4.5) fail(`${id} has a contrast of ${ratio.toFixed(2)}`);
   },
 
+  // A screen reader names the title window, which has no caption, and says
+  // how to go on, as for the desktop programs.
+  async splash_named_for_a_screen_reader(u) {
+    await u.launch();
+    const cdp = await u.page.context().newCDPSession(u.page);
+    const { nodes } = await cdp.send('Accessibility.getFullAXTree');
+    const read = nodes.filter((n) => n.role?.value === 'dialog')
+      .map((n) => `${n.name?.value}: ${n.description?.value}`);
+    if (read.join() !== '3 x 3-Minute Quadrangler: Press Enter to continue.') fail(`read as ${read}`);
+  },
+
   async alt_x_ends_with_status_0(u) {
     await u.start();
     await u.type('5');

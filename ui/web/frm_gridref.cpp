@@ -290,6 +290,10 @@ void WriteWindow(JsonWriter& json, const WindowLayout& window) {
   WriteColour(json, window.background);
   json.Key("border");
   json.String(window.border == Border::Resizable ? "resizable" : "fixedDialogNoTitle");
+  json.Key("accessibleName");
+  json.String(window.accessibleName);
+  json.Key("accessibleDescription");
+  json.String(window.accessibleDescription);
   json.Key("controls");
   json.Open('[');
   for (const ControlLayout& control : window.controls)

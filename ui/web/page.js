@@ -275,7 +275,8 @@
       const layout = run.layouts.frmSplash;
       const { element, client } = createWindow(layout);
       element.setAttribute('role', 'dialog');
-      element.setAttribute('aria-label', APP_TITLE);
+      element.setAttribute('aria-label', layout.accessibleName);
+      element.setAttribute('aria-description', layout.accessibleDescription);
       element.tabIndex = -1;
       let frame = null;
       for (const c of layout.controls) {
