@@ -250,6 +250,29 @@ const scenarios = {
     for (const [id, ratio] of ratios) if (ratio < 4.5) fail(`${id} has a contrast of ${ratio.toFixed(2)}`);
   },
 
+  // While the box is open the window behind it takes nothing: not the second
+  // click of the double click on Convert that opened it (the box comes under
+  // the pointer), nor clicks, Tab or a screen reader's focus.
+  async window_behind_the_box_takes_nothing(u) {
+    await u.start();
+    await u.setClipboard('sentinel');
+    await u.type('99');
+    await u.page.dblclick('#cmdConvert');
+    if (!(await u.page.$('.box'))) fail('the double click answered the box');
+    for (const selector of ['#txtMinEast', '#cmdExit', '#CmdClipboard', '#frmGridref-title + .close']) {
+      const r = await u.page.locator(selector).boundingBox();
+      await u.page.mouse.click(r.x + r.width / 2, r.y + r.height / 2);
+    }
+    await u.key('Tab', 'Tab'); // round the box's two buttons, back on Retry
+    await u.page.focus('#txtMinEast');
+    if (!(await u.page.evaluate(() => document.activeElement.closest('.box')))) fail('the focus left the box');
+    await u.key('Enter'); // Retry, once
+    await u.waitFocus('txtDegSouth');
+    await u.running();
+    if (await u.page.evaluate(() => window.boxes) !== 1) fail('more than one box');
+    if (await u.clipboard() !== 'sentinel') fail('copied');
+  },
+
   // A screen reader names the title window, which has no caption, and says
   // how to go on, as for the desktop programs.
   async splash_named_for_a_screen_reader(u) {
