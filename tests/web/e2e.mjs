@@ -229,10 +229,24 @@ const scenarios = {
     await u.labelIs('260AA1');
   },
 
-  // Under a dark colour scheme the title window's texts keep a contrast of
-  // at least 4.5:1 with their background.
-  async splash_readable_under_a_dark_scheme(u) {
-    await u.page.emulateMedia({ colorScheme: 'dark' });
+  // The windows' colours are fixed: under a dark colour scheme with forced
+  // dark both are drawn as under a light one, and the title window's texts
+  // keep a contrast of at least 4.5:1 with their background.
+  async readable_under_a_dark_scheme_and_forced_dark(u) {
+    const cdp = await u.page.context().newCDPSession(u.page);
+    const dark = async (on) => {
+      await u.page.emulateMedia({ colorScheme: on ? 'dark' : 'light' });
+      await cdp.send('Emulation.setAutoDarkModeOverride', on ? { enabled: true } : {});
+    };
+    await u.launch();
+    for (const window of ['the title window', 'the conversion window']) {
+      const light = await u.page.screenshot();
+      await dark(true);
+      if (!light.equals(await u.page.screenshot())) fail(`${window} is recoloured`);
+      await dark(false);
+      if (window === 'the title window') { await u.key('Enter'); await u.waitFocus('txtDegSouth'); }
+    }
+    await dark(true);
     await u.launch();
     const ratios = await u.page.$$eval('#Frame1 .label', (labels) => labels.map((l) => {
       const luminance = (css) => {
