@@ -60,15 +60,13 @@ public:
   frmGridref() : behaviour_(*this) {}
 
   // Handlers, named after their control and event.
-  void txtDegSouth_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtDegSouth); }
-  void txtMinSouth_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtMinSouth); }
-  void txtDegEast_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtDegEast); }
-  void txtMinEast_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtMinEast); }
+  void txtDegSouth_LostFocus() { behaviour_.FieldLeft(EntryField::txtDegSouth); }
+  void txtMinSouth_LostFocus() { behaviour_.FieldLeft(EntryField::txtMinSouth); }
+  void txtDegEast_LostFocus() { behaviour_.FieldLeft(EntryField::txtDegEast); }
+  void txtMinEast_LostFocus() { behaviour_.FieldLeft(EntryField::txtMinEast); }
   void cmdConvert_Click() { behaviour_.Convert(); }
   void CmdClipboard_Click() { behaviour_.Copy(); }
   void cmdExit_Click() { behaviour_.Exit(); }
-
-  bool Refused() const { return refused_; }
 
 private:
   std::string FieldText(EntryField field) override {
@@ -96,7 +94,6 @@ private:
   void CloseAllWindows() override { HostCloseAllWindows(); }
 
   ConversionWindow behaviour_;
-  bool refused_ = false;
 };
 
 std::optional<frmGridref> theWindow;
@@ -365,13 +362,11 @@ QD_EXPORT(qd_asyncify_data_size) std::uint32_t QdAsyncifyDataSize() {
 QD_EXPORT(qd_open_conversion_window) void QdOpenConversionWindow() {
   if (!theWindow) theWindow.emplace();
 }
-// The user left a field; 1 when its value was refused (the click that left it
-// must not take effect).
-QD_EXPORT(qd_field_left) int QdFieldLeft(int field) {
-  if (!theWindow || field < 0 || field >= static_cast<int>(gridref::AllEntryFields.size()))
-    return 0;
+// The user left a field. The page itself drops a click whose press left a
+// refused field: it counts the boxes.
+QD_EXPORT(qd_field_left) void QdFieldLeft(int field) {
+  if (!theWindow || field < 0 || field >= static_cast<int>(gridref::AllEntryFields.size())) return;
   ui::RunLostFocusHandler(*theWindow, static_cast<gridref::EntryField>(field));
-  return theWindow->Refused() ? 1 : 0;
 }
 QD_EXPORT(qd_convert) void QdConvert() {
   if (theWindow) theWindow->cmdConvert_Click();
