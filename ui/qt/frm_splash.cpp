@@ -25,9 +25,8 @@ frmSplash::frmSplash(QWidget* parent)
   const WindowLayout& layout = kSplashLayout;
   setObjectName(QtText(layout.name));
   setWindowTitle(QString());
-  // What a screen reader says of a window without a caption.
-  setAccessibleName(QStringLiteral("3 x 3-Minute Quadrangler"));
-  setAccessibleDescription(QStringLiteral("Press Enter to continue."));
+  setAccessibleName(QtText(layout.accessibleName));
+  setAccessibleDescription(QtText(layout.accessibleDescription));
   setWindowIcon(ApplicationIcon());
   setAttribute(Qt::WA_DeleteOnClose);
   FillBackground(*this, palette().color(QPalette::Button));

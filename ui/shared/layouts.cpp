@@ -235,12 +235,23 @@ constexpr std::array<ControlLayout, 7> kSplashControls = {{
 
 } // namespace
 
-const WindowLayout kGridrefLayout = {
-    "frmGridref",    "Grid Reference Conversion", 7710, 5010, kWindowGrey, Border::Resizable,
-    kGridrefControls};
+const WindowLayout kGridrefLayout = {.name = "frmGridref",
+                                     .caption = "Grid Reference Conversion",
+                                     .clientWidth = 7710,
+                                     .clientHeight = 5010,
+                                     .background = kWindowGrey,
+                                     .border = Border::Resizable,
+                                     .controls = kGridrefControls};
 
-const WindowLayout kSplashLayout = {
-    "frmSplash", "", 7380, 4245, kButtonFace, Border::FixedDialogNoTitle, kSplashControls};
+const WindowLayout kSplashLayout = {.name = "frmSplash",
+                                    .caption = "",
+                                    .clientWidth = 7380,
+                                    .clientHeight = 4245,
+                                    .background = kButtonFace,
+                                    .border = Border::FixedDialogNoTitle,
+                                    .controls = kSplashControls,
+                                    .accessibleName = "3 x 3-Minute Quadrangler",
+                                    .accessibleDescription = "Press Enter to continue."};
 
 const ControlLayout& ControlNamed(const WindowLayout& window, std::string_view name) {
   for (const ControlLayout& control : window.controls)

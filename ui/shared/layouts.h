@@ -66,6 +66,9 @@ struct WindowLayout {
   Colour background;
   Border border;
   std::span<const ControlLayout> controls; // in creation order
+  // What a screen reader says of a window without a caption.
+  std::string_view accessibleName{};
+  std::string_view accessibleDescription{};
 };
 
 inline constexpr int kTwipsPerInch = 1440;

@@ -60,18 +60,16 @@ public:
   frmGridref() : behaviour_(*this) {}
 
   // Handlers, named after their control and event.
-  void txtDegSouth_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtDegSouth); }
-  void txtMinSouth_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtMinSouth); }
-  void txtDegEast_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtDegEast); }
-  void txtMinEast_LostFocus() { refused_ = behaviour_.FieldLeft(EntryField::txtMinEast); }
+  void txtDegSouth_LostFocus() { behaviour_.FieldLeft(EntryField::txtDegSouth); }
+  void txtMinSouth_LostFocus() { behaviour_.FieldLeft(EntryField::txtMinSouth); }
+  void txtDegEast_LostFocus() { behaviour_.FieldLeft(EntryField::txtDegEast); }
+  void txtMinEast_LostFocus() { behaviour_.FieldLeft(EntryField::txtMinEast); }
   void cmdConvert_Click() { behaviour_.Convert(); }
   void CmdClipboard_Click() { behaviour_.Copy(); }
   void cmdExit_Click() { behaviour_.Exit(); }
   bool DropsKey(ui::KeyMotion motion, int key, std::uint32_t time) {
     return behaviour_.DropsKey(motion, key, time);
   }
-
-  bool Refused() const { return refused_; }
 
 private:
   std::string FieldText(EntryField field) override {
@@ -99,7 +97,6 @@ private:
   void CloseAllWindows() override { HostCloseAllWindows(); }
 
   ConversionWindow behaviour_;
-  bool refused_ = false;
 };
 
 std::optional<frmGridref> theWindow;
@@ -293,6 +290,10 @@ void WriteWindow(JsonWriter& json, const WindowLayout& window) {
   WriteColour(json, window.background);
   json.Key("border");
   json.String(window.border == Border::Resizable ? "resizable" : "fixedDialogNoTitle");
+  json.Key("accessibleName");
+  json.String(window.accessibleName);
+  json.Key("accessibleDescription");
+  json.String(window.accessibleDescription);
   json.Key("controls");
   json.Open('[');
   for (const ControlLayout& control : window.controls)
@@ -364,13 +365,11 @@ QD_EXPORT(qd_asyncify_data_size) std::uint32_t QdAsyncifyDataSize() {
 QD_EXPORT(qd_open_conversion_window) void QdOpenConversionWindow() {
   if (!theWindow) theWindow.emplace();
 }
-// The user left a field; 1 when its value was refused (the click that left it
-// must not take effect).
-QD_EXPORT(qd_field_left) int QdFieldLeft(int field) {
-  if (!theWindow || field < 0 || field >= static_cast<int>(gridref::AllEntryFields.size()))
-    return 0;
+// The user left a field. The page itself drops a click whose press left a
+// refused field: it counts the boxes.
+QD_EXPORT(qd_field_left) void QdFieldLeft(int field) {
+  if (!theWindow || field < 0 || field >= static_cast<int>(gridref::AllEntryFields.size())) return;
   ui::RunLostFocusHandler(*theWindow, static_cast<gridref::EntryField>(field));
-  return theWindow->Refused() ? 1 : 0;
 }
 // A key event in the window (0 press, 1 auto-repeat, 2 release), its key
 // code and time in milliseconds; 1: drop it.

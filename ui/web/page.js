@@ -198,8 +198,8 @@
   }
 
   // The modal box: a prompt, a title and its buttons, the first the default;
-  // Escape and the close button answer the last. The window behind takes no
-  // input while it is open.
+  // Escape and the close button answer the last. Everything behind it is
+  // inert while it is open: no click, focus or screen reader reaches it.
   class Box {
     constructor(run, prompt, title, buttons) {
       this.run = run;
@@ -208,7 +208,7 @@
       this.overlay = document.createElement('div');
       this.overlay.className = 'overlay';
       const { element, client } = createWindow({ border: 'resizable', caption: title, name: 'box' },
-        () => this.close(this.escape));
+        (e) => this.clicked(e.currentTarget, this.escape, e));
       element.classList.add('box');
       element.setAttribute('role', 'alertdialog');
       element.setAttribute('aria-modal', 'true');
@@ -225,7 +225,7 @@
         const button = document.createElement('button');
         button.type = 'button';
         button.textContent = label;
-        button.addEventListener('click', () => this.close(value));
+        button.addEventListener('click', (e) => this.clicked(button, value, e));
         button.addEventListener('focus', () => this.buttons.forEach((b) => b.classList.toggle('default', b === button)));
         button.value = String(value);
         row.append(button);
@@ -237,6 +237,17 @@
       document.body.append(this.overlay);
       place(element);
       this.buttons[0].focus();
+      this.behind = [...document.body.children].filter((e) => e !== this.overlay && !e.inert);
+      for (const e of this.behind) e.inert = true;
+      this.armed = false;
+      this.pressed = null;
+    }
+
+    // A click counts where its press began on the button, in a click of the
+    // box's own: not the second click of a double click whose first opened
+    // the box under the pointer. A key's click has no press.
+    clicked(button, value, event) {
+      if (event.detail === 0 || button === this.pressed) this.close(value);
     }
 
     keyDown(event) {
@@ -255,13 +266,15 @@
 
     mouseDown(event) {
       event.preventDefault();
-      const button = event.target.closest('.box .buttons button');
-      if (button && event.button === 0) button.focus();
+      if (event.detail <= 1) this.armed = true; // a first press, not a double click's second
+      this.pressed = this.armed && event.button === 0 ? event.target.closest('.box button') : null;
+      if (this.buttons.includes(this.pressed)) this.pressed.focus(); // not the close button
     }
 
     close(value) {
       if (this.closed) return;
       this.closed = true;
+      for (const e of this.behind) e.inert = false;
       this.overlay.remove();
       this.resolve(value);
     }
@@ -275,7 +288,8 @@
       const layout = run.layouts.frmSplash;
       const { element, client } = createWindow(layout);
       element.setAttribute('role', 'dialog');
-      element.setAttribute('aria-label', APP_TITLE);
+      element.setAttribute('aria-label', layout.accessibleName);
+      element.setAttribute('aria-description', layout.accessibleDescription);
       element.tabIndex = -1;
       let frame = null;
       for (const c of layout.controls) {
