@@ -172,10 +172,11 @@ LONG FontHeight(HWND control) {
 // What oleacc gives for the control, by one of IAccessible's getters; empty
 // where it gives nothing. __uuidof: MinGW's liboleacc.a resolves
 // IID_IAccessible to a code thunk, not the GUID.
-std::wstring Accessible(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+std::wstring Accessible(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                        LONG part = OBJID_CLIENT) {
   IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
-                                        __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(part), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object))))
     return {};
   VARIANT self;
   VariantInit(&self);
@@ -189,8 +190,8 @@ std::wstring Accessible(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*get)
   return out;
 }
 
-std::wstring AccessibleName(HWND hwnd) {
-  return Accessible(hwnd, &IAccessible::get_accName);
+std::wstring AccessibleName(HWND hwnd, LONG part = OBJID_CLIENT) {
+  return Accessible(hwnd, &IAccessible::get_accName, part);
 }
 
 // Types the text into the field as keys would, one character at a time.
@@ -366,6 +367,16 @@ TEST(ScreenReaderNames, TheResultIsReadAndAnnouncedOnEachConvert) {
   UnhookWinEvent(hook);
   EXPECT_EQ(AccessibleName(watchedLabel), L"2628AB25");
   EXPECT_EQ(Accessible(watchedLabel, &IAccessible::get_accDescription), L"Grid reference");
+}
+
+TEST(ScreenReaderNames, TheTitleWindowSaysWhatItIsAndWhatToDo) {
+  const Opened window(kSplashLayout);
+  for (const LONG part : {OBJID_WINDOW, OBJID_CLIENT}) {
+    SCOPED_TRACE(part == OBJID_WINDOW ? "window" : "client");
+    EXPECT_EQ(AccessibleName(window.Handle(), part), L"3 x 3-Minute Quadrangler");
+    EXPECT_EQ(Accessible(window.Handle(), &IAccessible::get_accDescription, part),
+              L"Press Enter to continue.");
+  }
 }
 
 // --- Fields ----------------------------------------------------------------

@@ -50,11 +50,15 @@ const ComFunctions& Com() {
   return functions;
 }
 
-// The system's object of the window, with a description of its own.
+struct Texts {
+  std::wstring description, name; // no name: the system's
+};
+
+// The system's object of the window, with a description (and perhaps a
+// name) of its own.
 class Described final : public IAccessible {
 public:
-  Described(IAccessible* system, const std::wstring& description)
-      : system_(system), description_(description) {}
+  Described(IAccessible* system, const Texts& texts) : system_(system), texts_(texts) {}
   Described(const Described&) = delete;
   Described& operator=(const Described&) = delete;
 
@@ -83,7 +87,7 @@ public:
     if (child.vt != VT_I4 || child.lVal != CHILDID_SELF)
       return system_->get_accDescription(child, out);
     if (!out) return E_POINTER;
-    *out = Com().sysAllocString(description_.c_str());
+    *out = Com().sysAllocString(texts_.description.c_str());
     return *out ? S_OK : E_OUTOFMEMORY;
   }
 
@@ -112,7 +116,11 @@ public:
     return system_->get_accChild(c, p);
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT c, BSTR* s) override {
-    return system_->get_accName(c, s);
+    if (texts_.name.empty() || c.vt != VT_I4 || c.lVal != CHILDID_SELF)
+      return system_->get_accName(c, s);
+    if (!s) return E_POINTER;
+    *s = Com().sysAllocString(texts_.name.c_str());
+    return *s ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* s) override {
     return system_->get_accValue(c, s);
@@ -164,19 +172,23 @@ public:
 private:
   ~Described() = default;
   IAccessible* system_;
-  std::wstring description_;
+  Texts texts_;
   LONG references_ = 1;
 };
 
 LRESULT CALLBACK AnswerScreenReaders(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR data) {
-  auto* description = reinterpret_cast<std::wstring*>(data);
-  if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
+  auto* texts = reinterpret_cast<Texts*>(data);
+  const auto object = static_cast<LONG>(static_cast<DWORD>(lParam));
+  // A window without a caption is named through its window object too,
+  // which is what a screen reader reads of a dialog.
+  if (message == WM_GETOBJECT &&
+      (object == OBJID_CLIENT || (object == OBJID_WINDOW && !texts->name.empty())) &&
       Com().Complete()) {
     IAccessible* system = nullptr;
-    if (SUCCEEDED(Com().createStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+    if (SUCCEEDED(Com().createStdAccessibleObject(hwnd, object, __uuidof(IAccessible),
                                                   reinterpret_cast<void**>(&system)))) {
-      auto* described = new Described(system, *description);
+      auto* described = new Described(system, *texts);
       const LRESULT result = Com().lresultFromObject(__uuidof(IAccessible), wParam, described);
       described->Release();
       return result;
@@ -184,16 +196,16 @@ LRESULT CALLBACK AnswerScreenReaders(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, AnswerScreenReaders, id);
-    delete description;
+    delete texts;
   }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 } // namespace
 
-void DescribeToScreenReaders(HWND label, std::string_view description) {
-  SetWindowSubclass(label, AnswerScreenReaders, 1,
-                    reinterpret_cast<DWORD_PTR>(new std::wstring(Wide(description))));
+void DescribeToScreenReaders(HWND window, std::string_view description, std::string_view name) {
+  SetWindowSubclass(window, AnswerScreenReaders, 1,
+                    reinterpret_cast<DWORD_PTR>(new Texts{Wide(description), Wide(name)}));
 }
 
 } // namespace ui::win32

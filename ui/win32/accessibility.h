@@ -7,9 +7,9 @@
 
 namespace ui::win32 {
 
-// The label keeps its text as its accessible name (what a screen reader
-// reads) and gets this description (what the text is). The system's own
-// object of the label answers everything else.
-void DescribeToScreenReaders(HWND label, std::string_view description);
+// The window (a label) keeps its text as its accessible name (what a screen
+// reader reads) unless given one, and gets this description (what the text
+// is, or what to do). The system's own object answers everything else.
+void DescribeToScreenReaders(HWND window, std::string_view description, std::string_view name = {});
 
 } // namespace ui::win32

@@ -1,5 +1,6 @@
 #include "ui/win32/frm_splash.h"
 
+#include "ui/win32/accessibility.h"
 #include "ui/win32/frm_gridref.h"
 
 namespace ui::win32 {
@@ -51,6 +52,7 @@ void frmSplash::Create() {
                           nullptr, instance, this);
   // Without it the run could never reach the conversion window nor end.
   if (!hwnd_) ReportAndEnd(L"The title window could not be created.");
+  DescribeToScreenReaders(hwnd_, layout.accessibleDescription, layout.accessibleName);
   frameBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "Frame1").background, 0));
   // The labels share one background colour (the platform's control face).
   labelColour_ = ColourOf(ControlNamed(layout, "lblTitle1").background, 0);
