@@ -311,6 +311,15 @@ const scenarios = {
     await u.running();
     if (await u.page.evaluate(() => window.boxes) !== 1) fail('more than one box');
     if (await u.clipboard() !== 'sentinel') fail('copied');
+    // A third press as quick, on Retry, is a click of the box's own.
+    await u.type('99');
+    await u.page.dblclick('#cmdConvert');
+    const r = await u.page.locator('.box .buttons button').first().boundingBox(); // Retry
+    await u.page.mouse.move(r.x + r.width / 2, r.y + r.height / 2);
+    await u.page.mouse.down({ clickCount: 3 });
+    await u.page.mouse.up({ clickCount: 3 });
+    await u.waitFocus('txtDegSouth');
+    if (await u.page.$('.box')) fail('a quick third click on Retry was refused');
   },
 
   // A screen reader names the title window, which has no caption, and says

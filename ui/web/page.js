@@ -239,7 +239,7 @@
       this.buttons[0].focus();
       this.behind = [...document.body.children].filter((e) => e !== this.overlay && !e.inert);
       for (const e of this.behind) e.inert = true;
-      this.armed = false;
+      this.pressedBefore = false;
       this.pressed = null;
     }
 
@@ -266,8 +266,12 @@
 
     mouseDown(event) {
       event.preventDefault();
-      if (event.detail <= 1) this.armed = true; // a first press, not a double click's second
-      this.pressed = this.armed && event.button === 0 ? event.target.closest('.box button') : null;
+      // The box's first press is no answer when it continues a click series
+      // begun before the box came (a double click's second); a later one,
+      // however fast, is a click of the box's own.
+      const continued = !this.pressedBefore && event.detail > 1;
+      this.pressedBefore = true;
+      this.pressed = !continued && event.button === 0 ? event.target.closest('.box button') : null;
       if (this.buttons.includes(this.pressed)) this.pressed.focus(); // not the close button
     }
 
