@@ -23,9 +23,12 @@ mirror=$(grep -hsE '^(URIs:|deb )' /etc/apt/sources.list.d/*.sources /etc/apt/so
   grep -v security | grep -oE 'https?://[^ ]*/debian/?' | head -n 1 || true)
 mirror=${mirror:-http://deb.debian.org/debian}
 
+# An index that fails to update (a mirror's stale one) need not stop it.
 command -v debootstrap >/dev/null || {
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+  apt-get update -qq || true
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
 }
+command -v debootstrap >/dev/null || { echo "check-fresh-machine: debootstrap could not be installed" >&2; exit 1; }
 
 if [[ ! -s $pristine ]]; then
   echo "== debootstrap: a minimal Debian 12 from $mirror (kept in $pristine)"
