@@ -56,6 +56,7 @@ ca=${NODE_EXTRA_CA_CERTS:-$(npm config get cafile 2>/dev/null || true)}
 machine_ca=
 if [[ -n $ca && $ca != null && -r $ca ]]; then
   machine_ca=/etc/ssl/machine-ca.pem
+  mkdir -p "$root/etc/ssl"
   cp "$ca" "$root$machine_ca"
 fi
 mkdir -p "$root/src"
