@@ -1,6 +1,6 @@
 // The two windows as data, in twips: what each frontend renders. Names,
 // captions and geometry are the windows' own; only the fonts' stand-in faces
-// (for platforms that lack the designed face) are additions.
+// (for platforms that lack the window's own face) are additions.
 #pragma once
 
 #include <array>
@@ -26,7 +26,7 @@ inline constexpr Colour kTransparent{Colour::Kind::Transparent};
 inline constexpr Colour kButtonFace{Colour::Kind::ButtonFace};
 inline constexpr Colour kMenuBackground{Colour::Kind::MenuBackground};
 
-// The designed face first, then stand-ins; no face: the window's default font.
+// The window's own face first, then stand-ins; no face: the default font.
 struct FontSpec {
   std::array<std::string_view, 4> faces{};
   float points = 0;

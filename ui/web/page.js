@@ -41,7 +41,7 @@
     }
   }
 
-  // The designed face, then the table's stand-ins, then the browser's own.
+  // The window's own face, then the table's stand-ins, then the browser's own.
   function font(spec, defaultPoints) {
     if (!spec) return `${defaultPoints}pt system-ui, sans-serif`;
     const faces = spec.faces.map((face) => `"${face}"`).join(', ');

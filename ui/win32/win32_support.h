@@ -49,7 +49,7 @@ SystemSettings& Settings();
 // give way to the system's.
 bool HighContrastOn();
 
-// The face the spec asks for at this DPI: the first, unless it is a bitmap
+// The face this font asks for at this DPI: the first, unless it is a bitmap
 // face, which is drawn for 96 dpi only; then its TrueType successor, next in
 // the list.
 std::string_view FaceAt(const FontSpec& spec, UINT dpi);
