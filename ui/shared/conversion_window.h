@@ -96,7 +96,7 @@ private:
   bool checkRunning_ = false;
   int boxesShown_ = 0;
   bool freshKeysOnly_ = true;
-  bool released_ = false; // perhaps the first half of a repeat:
+  bool released_ = false; // the last release, perhaps X11's half of a repeat
   int releasedKey_ = 0;
   std::uint32_t releasedAt_ = 0;
 };

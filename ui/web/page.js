@@ -568,15 +568,17 @@
     // Into the module from an event. A call that opens the box returns
     // suspended (Asyncify unwound its stack); it is resumed with the answer,
     // and until then nothing else calls in.
-    dropsKey(motion, event) {
-      return !this.suspended && !this.ended &&
-        this.exports.qd_drops_key(motion, event.keyCode, Math.floor(event.timeStamp) | 0) === 1;
-    }
-
     call(name, ...args) {
       if (this.suspended || this.ended) return;
       this.exports[name](...args);
       if (this.exports.asyncify_get_state() === UNWINDING) this.resume(name, args);
+    }
+
+    // Whether the window drops a key event; asks nothing while the box is
+    // open or after the end.
+    dropsKey(motion, event) {
+      return !this.suspended && !this.ended &&
+        this.exports.qd_drops_key(motion, event.keyCode, Math.floor(event.timeStamp) | 0) === 1;
     }
 
     async resume(name, args) {
