@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the web page here, with Debian's clang 14 for wasm32-wasi, binaryen
+# Builds the web page here, with Debian's clang for wasm32-wasi, binaryen
 # and Node.js (installs them if missing); prints where it is. The one file
 # runs offline: open it in a browser or copy it to any static web host.
 set -euo pipefail

@@ -13,11 +13,13 @@ run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liber
   xvfb xdotool xclip x11-utils imagemagick)
 windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 nsis)
-web=(cmake ninja-build googletest clang lld llvm-14 wasi-libc libc++-14-dev-wasm32
-  libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 binaryen nodejs)
+# The release's own LLVM (14 on Debian 12, 19 on Debian 13), by the names
+# that follow it from release to release.
+web=(cmake ninja-build googletest clang lld llvm wasi-libc libc++-dev-wasm32
+  libclang-rt-dev-wasm32 binaryen nodejs)
 test=("${run[@]}" "${windows[@]}" "${web[@]}" chromium make libgtest-dev libbenchmark-dev
   libxcb1-dev openbox wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian
-  devscripts man-db file clang clang-tidy libclang-rt-14-dev qt6-base-private-dev
+  devscripts man-db file clang clang-tidy libclang-rt-dev qt6-base-private-dev
   qt6-gtk-platformtheme)
 
 wanted=()
