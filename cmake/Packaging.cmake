@@ -13,6 +13,17 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
               "Converts a position typed as degrees and minutes south and east into its\n"
               "reference on the 3 x 3-minute grid, to read off or copy to the clipboard.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# A package links against its release's libraries (Debian 13 renamed many in
+# its 64-bit time change), so each release gets its own build, told apart by
+# the version's suffix: 1.0.0+deb13 sorts above 1.0.0+deb12, and an upgrade
+# of the system brings the right one.
+file(STRINGS /etc/os-release _os_release REGEX "^(ID|VERSION_ID)=")
+if("ID=debian" IN_LIST _os_release AND _os_release MATCHES "VERSION_ID=\"?([0-9]+)")
+  set(QUADRANGLER_DEB_VERSION ${PROJECT_VERSION}+deb${CMAKE_MATCH_1})
+else()
+  set(QUADRANGLER_DEB_VERSION ${PROJECT_VERSION})
+endif()
+set(CPACK_DEBIAN_PACKAGE_VERSION ${QUADRANGLER_DEB_VERSION})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -38,7 +49,7 @@ string(REPLACE "\n\n" "\n.\n" LICENSE_TERMS "${LICENSE_TERMS}")
 string(REPLACE "\n" "\n " LICENSE_TERMS " ${LICENSE_TERMS}")
 set(_debian ${PROJECT_BINARY_DIR}/debian)
 configure_file(resources/debian/copyright.in ${_debian}/copyright @ONLY)
-configure_file(resources/debian/changelog ${_debian}/changelog COPYONLY)
+configure_file(resources/debian/changelog.in ${_debian}/changelog @ONLY)
 include(${PROJECT_SOURCE_DIR}/cmake/Gzip.cmake)
 quadrangler_gzip(debian_changelog ${_debian}/changelog)
 install(FILES ${_debian}/copyright ${_debian}/changelog.gz DESTINATION ${_doc_dir}

@@ -1,22 +1,35 @@
 #!/usr/bin/env bash
-# The newcomer's check: a minimal Debian 12 (debootstrap minbase) with
-# nothing but an export of the committed tree (no .git), where the README's
-# run command must print the worked example's grid reference and then the
-# README's test command must pass. Needs root. The pristine system is kept
-# as a tarball between runs, and the downloaded packages in a cache beside
-# it, so a rerun saves the downloads but installs everything anew. The
-# screens of end-to-end failures are kept there too (failures/).
-# Usage: check-fresh-machine.sh [run|test|all]   (default: all)
+# The newcomer's check: a minimal Debian (debootstrap minbase) of the given
+# release with nothing but an export of the committed tree (no .git), where
+# the README's run command must print the worked example's grid reference
+# and then the README's test command must pass. Needs root. The pristine
+# system is kept as a tarball between runs, and the downloaded packages in a
+# cache beside it (one of each per release), so a rerun saves the downloads
+# but installs everything anew. The screens of end-to-end failures are kept
+# there too (failures-RELEASE/).
+# Usage: check-fresh-machine.sh [--release=trixie|bookworm] [run|test|all] [PRESET...]
+#   (default: trixie, Debian 13, the current stable; all; every preset of the
+#   test command, or only those named)
 set -euo pipefail
 { # read whole before it runs: the tree may change during the long run
 cd "$(dirname "$0")/.."
+release=trixie
+if [[ ${1:-} == --release=* ]]; then release=${1#--release=}; shift; fi
 what=${1:-all}
+presets=("${@:2}")
+case "$release" in
+  trixie) name="Debian 13" ;;
+  bookworm) name="Debian 12" ;;
+  *) echo "check-fresh-machine: release '$release' is neither trixie nor bookworm" >&2; exit 2 ;;
+esac
 [[ $(id -u) -eq 0 ]] || { echo "check-fresh-machine: needs root (debootstrap, namespaces)" >&2; exit 2; }
 
 cache=${QUADRANGLER_FRESH_CACHE:-/var/cache/quadrangler-fresh}
-pristine=$cache/bookworm-minbase.tar
-mkdir -p "$cache/archives/partial"
-rm -rf "$cache/failures" && mkdir -p "$cache/failures"
+pristine=$cache/$release-minbase.tar
+archives=$cache/archives-$release
+failures=$cache/failures-$release
+mkdir -p "$archives/partial"
+rm -rf "$failures" && mkdir -p "$failures"
 
 # The machine's own Debian mirror, as its apt sources name it.
 mirror=$(grep -hsE '^(URIs:|deb )' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
@@ -31,10 +44,10 @@ command -v debootstrap >/dev/null || {
 command -v debootstrap >/dev/null || { echo "check-fresh-machine: debootstrap could not be installed" >&2; exit 1; }
 
 if [[ ! -s $pristine ]]; then
-  echo "== debootstrap: a minimal Debian 12 from $mirror (kept in $pristine)"
+  echo "== debootstrap: a minimal $name ($release) from $mirror (kept in $pristine)"
   stage=$(mktemp -d /var/tmp/fresh-stage.XXXXXX)
-  debootstrap --variant=minbase bookworm "$stage" "$mirror" >"$cache/debootstrap.log" 2>&1 ||
-    { tail -20 "$cache/debootstrap.log"; rm -rf "$stage"; exit 1; }
+  debootstrap --variant=minbase "$release" "$stage" "$mirror" >"$cache/debootstrap-$release.log" 2>&1 ||
+    { tail -20 "$cache/debootstrap-$release.log"; rm -rf "$stage"; exit 1; }
   tar -C "$stage" -cf "$pristine.part" . && mv "$pristine.part" "$pristine"
   rm -rf "$stage"
 fi
@@ -42,7 +55,7 @@ fi
 root=$(mktemp -d /var/tmp/fresh-machine.XXXXXX)
 cleanup() {
   # The screens at end-to-end failures outlive the machine.
-  find "$root/src/build" -name '*.failed.png' -exec cp -t "$cache/failures" {} + 2>/dev/null
+  find "$root/src/build" -name '*.failed.png' -exec cp -t "$failures" {} + 2>/dev/null
   rm -rf --one-file-system "$root"
 }
 trap cleanup EXIT
@@ -75,35 +88,35 @@ fi
 in_machine() {
   unshare --mount --pid --fork --propagation private -- bash -c '
     set -e
-    root=$1 cache=$2
+    root=$1 archives=$2
     mount --bind "$root" "$root"
     mount -t proc proc "$root/proc"
     mount --rbind /sys "$root/sys"
     mount --rbind /dev "$root/dev"
-    mount --bind "$cache/archives" "$root/var/cache/apt/archives"
+    mount --bind "$archives" "$root/var/cache/apt/archives"
     cd "$root"
     pivot_root . .
     umount -l .
     cd /src
     exec /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 TERM=dumb \
       ${4:+NODE_EXTRA_CA_CERTS=$4} bash -c "$3"
-  ' in-machine "$root" "$cache" "$1" "$machine_ca"
+  ' in-machine "$root" "$archives" "$1" "$machine_ca"
 }
 
 status=0
 if [[ $what == run || $what == all ]]; then
-  echo "== fresh machine: the README's run command"
+  echo "== fresh $name: the README's run command"
   start=$SECONDS
   out=$(in_machine scripts/run.sh 2>&1) || status=$?
   tail -5 <<<"$out"
   if [[ $status -ne 0 ]] || ! grep -q 'clipboard: 2628AB25$' <<<"$out"; then
-    echo "fresh machine: the run command did not print 2628AB25 (status $status)"
+    echo "fresh $name: the run command did not print 2628AB25 (status $status)"
     exit 1
   fi
-  echo "fresh machine: run command passed in $((SECONDS - start)) s"
+  echo "fresh $name: run command passed in $((SECONDS - start)) s"
 fi
 if [[ $what == test || $what == all ]]; then
-  echo "== fresh machine: the README's test command"
+  echo "== fresh $name: the README's test command ${presets[*]:-(every preset)}"
   start=$SECONDS
   # The machine's handlers, whether or not its binfmt_misc is mounted.
   handlers() {
@@ -111,11 +124,11 @@ if [[ $what == test || $what == all ]]; then
       ls /proc/sys/fs/binfmt_misc' 2>/dev/null | grep -vx 'register\|status' || true
   }
   before=$(handlers)
-  in_machine scripts/test.sh || status=$?
-  echo "fresh machine: test command ended with status $status in $((SECONDS - start)) s"
+  in_machine "scripts/test.sh ${presets[*]}" || status=$?
+  echo "fresh $name: test command ended with status $status in $((SECONDS - start)) s"
   # The 32-bit tests' qemu-user handler lives in their own namespace.
   added=$(comm -13 <(sort <<<"$before") <(handlers | sort) | xargs)
-  [[ -z $added ]] || { echo "fresh machine: the run left binfmt_misc handlers: $added"; status=1; }
+  [[ -z $added ]] || { echo "fresh $name: the run left binfmt_misc handlers: $added"; status=1; }
 fi
 exit $status
 }

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a group of tasks needs, only those missing.
-# Usage: install-deps.sh [run|windows|web|test]...
-#   run      build and run the program (headless runs drive it on Xvfb)
-#   windows  cross-build the Windows program and its installer
-#   web      build the web page (WebAssembly)
-#   test     everything the test command uses, the Windows programs and the
-#            page included: the 32-bit Wine too, and qemu-user to run it
-#            where the kernel refuses 32-bit programs; Chromium for the page
+# Installs the Debian packages a group of tasks needs, only those missing, on
+# Debian 12 or 13: the names are those that follow the release's own
+# versions (clang, LLVM, Qt, Wine).
+# Usage: install-deps.sh [run|windows|web|test-linux|test]...
+#   run         build and run the program (headless runs drive it on Xvfb)
+#   windows     cross-build the Windows program and its installer
+#   web         build the web page (WebAssembly)
+#   test-linux  what the Linux program's tests use (presets ci, asan, fuzz)
+#   test        everything the test command uses, the Windows programs and
+#               the page included: the 32-bit Wine too, and qemu-user to run
+#               it where the kernel refuses 32-bit programs; Chromium for the
+#               page
 set -euo pipefail
 
 run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liberation2
@@ -17,10 +21,10 @@ windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i
 # that follow it from release to release.
 web=(cmake ninja-build googletest clang lld llvm wasi-libc libc++-dev-wasm32
   libclang-rt-dev-wasm32 binaryen nodejs)
-test=("${run[@]}" "${windows[@]}" "${web[@]}" chromium make libgtest-dev libbenchmark-dev
-  libxcb1-dev openbox wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian
-  devscripts man-db file clang clang-tidy libclang-rt-dev qt6-base-private-dev
-  qt6-gtk-platformtheme)
+test_linux=("${run[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox weston xwayland
+  appstream desktop-file-utils dpkg-dev lintian devscripts man-db file clang clang-tidy
+  libclang-rt-dev qt6-base-private-dev qt6-gtk-platformtheme)
+test=("${test_linux[@]}" "${windows[@]}" "${web[@]}" chromium wine64 unzip)
 
 wanted=()
 for group in "${@:-run}"; do
@@ -28,6 +32,7 @@ for group in "${@:-run}"; do
     run) wanted+=("${run[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
     web) wanted+=("${web[@]}") ;;
+    test-linux) wanted+=("${test_linux[@]}") ;;
     test) wanted+=("${test[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
