@@ -46,7 +46,8 @@ void FrmSplashTest::cleanup() {
   const QList<QWidget*> windows = QApplication::topLevelWidgets();
   for (QWidget* window : windows)
     delete window;
-  QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+  // qWaitFor rather than QTRY_*: Qt 6.8's macros narrow their timeout to int.
+  QVERIFY(QTest::qWaitFor([] { return QApplication::topLevelWidgets().isEmpty(); }));
 }
 
 QList<frmGridref*> FrmSplashTest::ConversionWindows() const {
@@ -57,14 +58,14 @@ QList<frmGridref*> FrmSplashTest::ConversionWindows() const {
 }
 
 void FrmSplashTest::VerifyHandedOver() {
-  QTRY_VERIFY(splash_.isNull()); // closed and discarded
+  QVERIFY(QTest::qWaitFor([this] { return splash_.isNull(); })); // closed and discarded
   const auto windows = ConversionWindows();
   QCOMPARE(windows.size(), 1);
   frmGridref* gridref = windows.first();
   QVERIFY(gridref->isVisible());
   QVERIFY(!gridref->isModal());
   QVERIFY(gridref->parentWidget() == nullptr);
-  QTRY_VERIFY(gridref->isActiveWindow());
+  QVERIFY(QTest::qWaitFor([gridref] { return gridref->isActiveWindow(); }));
   QCOMPARE(QApplication::focusWidget()->objectName(), QString("txtDegSouth"));
   const QRect screen = gridref->screen()->geometry(), outer = gridref->frameGeometry();
   QVERIFY(qAbs(outer.center().x() - screen.center().x()) <= 1);

@@ -82,7 +82,8 @@ void UserEventSoak::EndedProgram() {
     visible += window->isVisible();
   Verify(properties_.CheckEnded(visible));
   qDeleteAll(QApplication::topLevelWidgets());
-  QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+  // qWaitFor rather than QTRY_*: Qt 6.8's macros narrow their timeout to int.
+  QVERIFY(QTest::qWaitFor([] { return QApplication::topLevelWidgets().isEmpty(); }));
 }
 
 void UserEventSoak::SplashEvent() {
@@ -121,7 +122,8 @@ void UserEventSoak::SplashEvent() {
     QVERIFY2(splash_ && splash_->isVisible(), qPrintable("dismissed by " + Describe()));
     return;
   }
-  QTRY_VERIFY2(splash_.isNull(), qPrintable("not dismissed by " + Describe()));
+  QVERIFY2(QTest::qWaitFor([this] { return splash_.isNull(); }),
+           qPrintable("not dismissed by " + Describe()));
   QList<frmGridref*> windows;
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* g = qobject_cast<frmGridref*>(w)) windows << g;
