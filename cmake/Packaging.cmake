@@ -17,9 +17,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # its 64-bit time change), so each release gets its own build, told apart by
 # the version's suffix: 1.0.0+deb13 sorts above 1.0.0+deb12, and an upgrade
 # of the system brings the right one.
-file(STRINGS /etc/os-release _os_release REGEX "^(ID|VERSION_ID)=")
-if("ID=debian" IN_LIST _os_release AND _os_release MATCHES "VERSION_ID=\"?([0-9]+)")
-  set(QUADRANGLER_DEB_VERSION ${PROJECT_VERSION}+deb${CMAKE_MATCH_1})
+if(QUADRANGLER_DEBIAN_RELEASE)
+  set(QUADRANGLER_DEB_VERSION ${PROJECT_VERSION}+deb${QUADRANGLER_DEBIAN_RELEASE})
 else()
   set(QUADRANGLER_DEB_VERSION ${PROJECT_VERSION})
 endif()
@@ -54,6 +53,11 @@ include(${PROJECT_SOURCE_DIR}/cmake/Gzip.cmake)
 quadrangler_gzip(debian_changelog ${_debian}/changelog)
 install(FILES ${_debian}/copyright ${_debian}/changelog.gz DESTINATION ${_doc_dir}
         COMPONENT debian EXCLUDE_FROM_ALL)
+# From Debian 13 on, AppStream asks for a home page the project does not have.
+if(QUADRANGLER_DEBIAN_RELEASE AND QUADRANGLER_DEBIAN_RELEASE GREATER_EQUAL 13)
+  install(FILES resources/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+          RENAME ${CPACK_PACKAGE_NAME} COMPONENT debian EXCLUDE_FROM_ALL)
+endif()
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
                                  "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
 include(CPack)

@@ -256,7 +256,7 @@ double NumericValue(std::string_view text) {
 
 bool IsWithinLimits(EntryField field, double v) {
   const EntryLimit& limit = LimitOf(field);
-  return !(v < limit.lowest || v > limit.highest);
+  return !(v < limit.lowest) && !(v > limit.highest);
 }
 
 void CheckEntry(EntryField field, EntryCheckHost& host) {

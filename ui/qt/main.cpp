@@ -36,8 +36,7 @@ public:
   }
 
   void PassOn() {
-    if (!Restore()) return;
-    std::rewind(file_);
+    if (!Restore() || std::fseek(file_, 0, SEEK_SET) != 0) return;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0;)
       std::fwrite(buffer, 1, n, stderr);

@@ -11,8 +11,9 @@
 namespace ui {
 namespace {
 
-bool Present(const std::optional<std::string>& value) {
-  return value.has_value() && !value->empty();
+// A variable's text, empty where it is not set.
+std::string_view Text(const std::optional<std::string>& value) {
+  return value ? std::string_view(*value) : std::string_view();
 }
 
 std::optional<std::string> Variable(const char* name) {
@@ -64,15 +65,16 @@ std::string Reason(std::string_view platform, const PlatformEnvironment& env,
     return "Qt has no platform " + Quoted(platform) + " (it has " + names + ")";
   }
   if (platform == "xcb") {
-    if (!Present(env.display)) return "DISPLAY is not set";
-    if (xServerAnswers(*env.display))
+    const std::string_view display = Text(env.display);
+    if (display.empty()) return "DISPLAY is not set";
+    if (xServerAnswers(display))
       return "the Qt platform plugin \"xcb\" could not be loaded, though the X display " +
-             Quoted(*env.display) + " answers (QT_DEBUG_PLUGINS=1 shows why)";
-    return "the X display " + Quoted(*env.display) + " does not answer";
+             Quoted(display) + " answers (QT_DEBUG_PLUGINS=1 shows why)";
+    return "the X display " + Quoted(display) + " does not answer";
   }
   if (platform.substr(0, 7) == "wayland")
     return "no Wayland compositor answers at " +
-           Quoted(Present(env.waylandDisplay) ? *env.waylandDisplay : "wayland-0");
+           Quoted(Text(env.waylandDisplay).empty() ? "wayland-0" : Text(env.waylandDisplay));
   return "the Qt platform " + Quoted(platform) + " did not start";
 }
 
@@ -81,10 +83,10 @@ std::string Reason(std::string_view platform, const PlatformEnvironment& env,
 std::optional<std::string>
 ChooseQtPlatform(const PlatformEnvironment& env, std::span<const std::string_view> arguments,
                  const std::function<bool(std::string_view display)>& xServerReachable) {
-  if (Present(env.qpaPlatform)) return std::nullopt;
+  if (!Text(env.qpaPlatform).empty()) return std::nullopt;
   for (std::string_view argument : arguments)
     if (argument == "-platform" || argument == "--platform") return std::nullopt;
-  if (Present(env.display) && xServerReachable(*env.display)) return "xcb";
+  if (!Text(env.display).empty() && xServerReachable(Text(env.display))) return "xcb";
   return std::nullopt;
 }
 
@@ -119,7 +121,7 @@ std::string NoDisplayLine(const PlatformEnvironment& env,
   std::string_view requested;
   for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
     if (arguments[i] == "-platform" || arguments[i] == "--platform") requested = arguments[i + 1];
-  if (requested.empty() && Present(env.qpaPlatform)) requested = *env.qpaPlatform;
+  if (requested.empty()) requested = Text(env.qpaPlatform);
 
   constexpr std::string_view kListed = "Available platform plugins are: ";
   std::vector<std::string_view> available;
@@ -136,11 +138,11 @@ std::string NoDisplayLine(const PlatformEnvironment& env,
   if (!requested.empty()) {
     for (std::string_view platform : Split(requested, ";"))
       add(platform.substr(0, platform.find(':')), available);
-  } else if (!Present(env.display) && !Present(env.waylandDisplay)) {
+  } else if (Text(env.display).empty() && Text(env.waylandDisplay).empty()) {
     reasons = "neither DISPLAY nor WAYLAND_DISPLAY is set";
   } else {
     // Qt's own choice: Wayland first where a compositor is named, then X11.
-    if (Present(env.waylandDisplay)) add("wayland", {});
+    if (!Text(env.waylandDisplay).empty()) add("wayland", {});
     add("xcb", {});
   }
   return "quadrangler: cannot open a window: " + reasons;

@@ -20,17 +20,17 @@
 // decimal separator) are written into the inbox, their length returned.
 extern "C" {
 QD_IMPORT(host_field_text) std::uint32_t HostFieldText(int field);
-QD_IMPORT(host_set_field_text) void HostSetFieldText(int field, const char* text, std::uint32_t n);
+QD_IMPORT(host_set_field_text) void HostSetFieldText(int field, const char* text, std::size_t n);
 QD_IMPORT(host_focus_field) void HostFocusField(int field);
 QD_IMPORT(host_beep) void HostBeep();
 // Returns when the user has answered: the page's box is asynchronous, and the
 // call is suspended meanwhile (Asyncify), with the whole check around it.
 QD_IMPORT(host_ask_retry_or_cancel)
-int HostAskRetryOrCancel(const char* prompt, std::uint32_t promptN, const char* title,
-                         std::uint32_t titleN);
+int HostAskRetryOrCancel(const char* prompt, std::size_t promptN, const char* title,
+                         std::size_t titleN);
 QD_IMPORT(host_grid_reference_shown) std::uint32_t HostGridReferenceShown();
-QD_IMPORT(host_show_grid_reference) void HostShowGridReference(const char* text, std::uint32_t n);
-QD_IMPORT(host_put_on_clipboard) void HostPutOnClipboard(const char* text, std::uint32_t n);
+QD_IMPORT(host_show_grid_reference) void HostShowGridReference(const char* text, std::size_t n);
+QD_IMPORT(host_put_on_clipboard) void HostPutOnClipboard(const char* text, std::size_t n);
 QD_IMPORT(host_decimal_separator) std::uint32_t HostDecimalSeparator();
 QD_IMPORT(host_close_all_windows) void HostCloseAllWindows();
 }
@@ -76,22 +76,21 @@ private:
     return FromInbox(HostFieldText(static_cast<int>(field)));
   }
   void SetFieldText(EntryField field, std::string_view text) override {
-    HostSetFieldText(static_cast<int>(field), text.data(), Length(text));
+    HostSetFieldText(static_cast<int>(field), text.data(), text.size());
   }
   void FocusField(EntryField field) override { HostFocusField(static_cast<int>(field)); }
   void Beep() override { HostBeep(); }
   gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override {
-    return HostAskRetryOrCancel(prompt.data(), Length(prompt), title.data(), Length(title)) ==
-                   kRetry
+    return HostAskRetryOrCancel(prompt.data(), prompt.size(), title.data(), title.size()) == kRetry
                ? gridref::DialogAnswer::Retry
                : gridref::DialogAnswer::Cancel;
   }
   std::string GridReferenceShown() override { return FromInbox(HostGridReferenceShown()); }
   void ShowGridReference(std::string_view text) override {
-    HostShowGridReference(text.data(), Length(text));
+    HostShowGridReference(text.data(), text.size());
   }
   void PutOnClipboard(std::string_view text) override {
-    HostPutOnClipboard(text.data(), Length(text));
+    HostPutOnClipboard(text.data(), text.size());
   }
   std::string DecimalSeparator() override { return FromInbox(HostDecimalSeparator()); }
   void CloseAllWindows() override { HostCloseAllWindows(); }
