@@ -6,7 +6,8 @@
 #   web      build the web page (WebAssembly)
 #   test     everything the test command uses, the Windows programs and the
 #            page included: the 32-bit Wine too, and qemu-user to run it
-#            where the kernel refuses 32-bit programs; Chromium for the page
+#            where the kernel refuses 32-bit programs; Chromium for the page;
+#            an accessibility bus and its Python client to hear the program
 set -euo pipefail
 
 run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liberation2
@@ -20,7 +21,7 @@ web=(cmake ninja-build googletest clang lld llvm wasi-libc libc++-dev-wasm32
 test=("${run[@]}" "${windows[@]}" "${web[@]}" chromium make libgtest-dev libbenchmark-dev
   libxcb1-dev openbox wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian
   devscripts man-db file clang clang-tidy libclang-rt-dev qt6-base-private-dev
-  qt6-gtk-platformtheme)
+  qt6-gtk-platformtheme at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0)
 
 wanted=()
 for group in "${@:-run}"; do
