@@ -34,14 +34,19 @@ trap '[[ -n $listener ]] && kill "$listener" 2>/dev/null; e2e_kill; e2e_stop_dis
   EXIT
 
 e2e_start_display || exit 1
-"$python" "$here/atspi_listener.py" $((4 * E2E_TIMEOUT)) >"$heard" 2>&1 &
+"$python" "$here/atspi_listener.py" $((4 * E2E_TIMEOUT)) >"$heard" &
 listener=$!
 e2e_wait_for "the listener never started" grep -qx listening "$heard" || { cat "$heard"; exit 1; }
 # As when a screen reader runs: Qt's bridge is on from the start.
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb e2e_launch
 e2e_open_conversion_window || exit 1
 e2e_type 26; e2e_key Tab; e2e_type 14; e2e_key Tab; e2e_type 28; e2e_key Tab; e2e_type 29
-e2e_pause 0.5
+# The program is heard at all, and nothing of the typing comes later.
+e2e_wait_for "the listener never heard the focus reach Minutes East" \
+  grep -qx "focus text Minutes East" "$heard" || { cat "$heard"; exit 1; }
+e2e_pause 0.3
+
+heard_more_than() { (($(wc -l <"$heard") > $1)); }
 
 # The keys of each step, then what the listener hears after them, exactly.
 steps=(
@@ -56,7 +61,7 @@ for step in "${steps[@]}"; do
   for key in $keys; do
     if [[ $key == [0-9] ]]; then e2e_type "$key"; else e2e_key "$key"; fi
   done
-  e2e_wait_for "nothing heard" test "$(wc -l <"$heard")" -gt "$seen"
+  e2e_wait_for "nothing heard" heard_more_than "$seen"
   e2e_pause 0.5 # anything else it brings
   got=$(tail -n +$((seen + 1)) "$heard")
   if [[ $got == "$expected" ]]; then
