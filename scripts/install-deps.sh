@@ -6,7 +6,9 @@
 #   run         build and run the program (headless runs drive it on Xvfb)
 #   windows     cross-build the Windows program and its installer
 #   web         build the web page (WebAssembly)
-#   test-linux  what the Linux program's tests use (presets ci, asan, fuzz)
+#   test-linux  what the Linux program's tests use (presets ci, asan, fuzz):
+#               an accessibility bus and its Python client to hear the
+#               program among them
 #   test        everything the test command uses, the Windows programs and
 #               the page included: the 32-bit Wine too, and qemu-user to run
 #               it where the kernel refuses 32-bit programs; Chromium for the
@@ -23,7 +25,8 @@ web=(cmake ninja-build googletest clang lld llvm wasi-libc libc++-dev-wasm32
   libclang-rt-dev-wasm32 binaryen nodejs)
 test_linux=("${run[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox weston xwayland
   appstream desktop-file-utils dpkg-dev lintian devscripts man-db file clang clang-tidy
-  libclang-rt-dev qt6-base-private-dev qt6-gtk-platformtheme)
+  libclang-rt-dev qt6-base-private-dev qt6-gtk-platformtheme
+  at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0)
 test=("${test_linux[@]}" "${windows[@]}" "${web[@]}" chromium wine64 unzip)
 
 wanted=()

@@ -333,6 +333,32 @@ const scenarios = {
     if (read.join() !== '3 x 3-Minute Quadrangler: Press Enter to continue.') fail(`read as ${read}`);
   },
 
+  // The result is a polite live region, which a screen reader reads when a
+  // text is added to it: each Convert adds the reference anew, the same one
+  // again too, and the focus stays in the field.
+  async result_announced_on_each_convert(u) {
+    await u.start();
+    await u.typePosition();
+    const cdp = await u.page.context().newCDPSession(u.page);
+    const seen = new Set();
+    const steps = [
+      [['Enter'], '2628AB25'], [['Enter'], '2628AB25'], [['Backspace', '1', 'Enter'], '2628AB23'],
+    ];
+    for (const [keys, expected] of steps) {
+      await u.key(...keys);
+      const { nodes } = await cdp.send('Accessibility.getFullAXTree');
+      const region = nodes.find((n) => n.role?.value === 'status' &&
+        n.properties?.some((p) => p.name === 'live' && p.value.value === 'polite'));
+      if (!region) fail('no polite live region');
+      const text = nodes.find((n) => n.parentId === region.nodeId && n.role?.value === 'StaticText');
+      const held = text?.name?.value;
+      if (held !== expected) fail(`after ${keys}: the live region holds '${held}', not '${expected}'`);
+      if (seen.has(text.nodeId)) fail(`after ${keys}: nothing added to the live region, nothing said`);
+      seen.add(text.nodeId);
+    }
+    await u.waitFocus('txtMinEast');
+  },
+
   async alt_x_ends_with_status_0(u) {
     await u.start();
     await u.type('5');

@@ -1,6 +1,7 @@
 // The live Win32 windows read back in-process: what a screen reader walks and
 // names, and the layout at the process's DPI on both DPI paths. window_test.sh
 // runs it once per DPI; the argument is the DPI the Wine prefix was set to.
+#include "ui/win32/accessibility.h"
 #include "ui/win32/frm_gridref.h"
 #include "ui/win32/frm_splash.h"
 #include "ui/win32/win32_support.h"
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -367,6 +369,64 @@ TEST(ScreenReaderNames, TheResultIsReadAndAnnouncedOnEachConvert) {
   UnhookWinEvent(hook);
   EXPECT_EQ(AccessibleName(watchedLabel), L"2628AB25");
   EXPECT_EQ(Accessible(watchedLabel, &IAccessible::get_accDescription), L"Grid reference");
+}
+
+// On Windows 10 (1709) and later a UI Automation notification says the
+// result too, wherever the focus is: the system's functions, as found, with
+// stand-ins that record what is raised and whether a client listens.
+struct Raised {
+  bool provider;
+  int kind, processing;
+  std::wstring text, activity;
+  bool operator==(const Raised&) const = default;
+};
+void PrintTo(const Raised& r, std::ostream* out) {
+  *out << (r.provider ? "" : "no provider, ") << "kind " << r.kind << ", processing "
+       << r.processing << ", " << testing::PrintToString(r.text) << ", "
+       << testing::PrintToString(r.activity);
+}
+std::vector<Raised> raised;
+BOOL clientsListening = TRUE;
+BOOL WINAPI StandInListening() {
+  return clientsListening;
+}
+HRESULT WINAPI StandInProvider(HWND hwnd, IRawElementProviderSimple** provider) {
+  // Any object will do: only released.
+  return CreateStdAccessibleObject(hwnd, OBJID_CLIENT, IID_IUnknown,
+                                   reinterpret_cast<void**>(provider));
+}
+HRESULT WINAPI RecordNotification(IRawElementProviderSimple* provider, int kind, int processing,
+                                  BSTR text, BSTR activity) {
+  raised.push_back(
+      {provider != nullptr, kind, processing, text ? text : L"", activity ? activity : L""});
+  return S_OK;
+}
+
+TEST(ScreenReaderNames, TheResultIsSaidWhereverTheFocusIsOnEachConvert) {
+  const NotificationFunctions found = Notifications();
+  // ActionCompleted (2), MostRecent (3): polite, the newest of the activity.
+  const Raised result{true, 2, 3, L"2628AB25", L"Quadrangler.GridReference"};
+  struct Case {
+    const char* system;
+    bool listening, raise;
+    std::vector<Raised> expected;
+  } cases[] = {
+      {"Windows 10 1709 and later, a screen reader running", true, true, {result, result}},
+      {"no UI Automation client listening", false, true, {}},
+      {"before Windows 10 1709: no notification to raise", true, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.system);
+    const Opened window(kGridrefLayout);
+    raised.clear();
+    clientsListening = c.listening;
+    Notifications() = {&StandInListening, &StandInProvider, c.raise ? &RecordNotification : nullptr,
+                       found.sysAllocString, found.sysFreeString};
+    Convert(window, {L"26", L"14", L"28", L"29"});
+    Convert(window, {L"26", L"14", L"28", L"29"});
+    Notifications() = found;
+    EXPECT_EQ(raised, c.expected);
+  }
 }
 
 TEST(ScreenReaderNames, TheTitleWindowSaysWhatItIsAndWhatToDo) {
@@ -818,5 +878,11 @@ int main(int argc, char** argv) {
   std::printf("per-monitor DPI functions: GetDpiForWindow %s, AdjustWindowRectExForDpi %s\n",
               found.getDpiForWindow ? "found" : "missing",
               found.adjustWindowRectExForDpi ? "found" : "missing");
+  const NotificationFunctions& uia = Notifications();
+  std::printf("UI Automation: UiaRaiseNotificationEvent %s, UiaClientsAreListening %s\n",
+              uia.raiseNotificationEvent ? "found" : "missing",
+              !uia.clientsAreListening    ? "missing"
+              : uia.clientsAreListening() ? "says a client listens"
+                                          : "says no client listens");
   return RUN_ALL_TESTS();
 }

@@ -110,6 +110,15 @@ std::string QtConversionWindowHost::GridReferenceShown() {
 void QtConversionWindowHost::ShowGridReference(std::string_view text) {
   auto* label = window_.findChild<QLabel*>(QStringLiteral("lblGridRef"));
   const QString shown = QtText(text);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+  label->setText(shown);
+  // A screen reader speaks name changes only of the focused control, and the
+  // focus stays where the user left it: the result is announced, politely,
+  // on every Convert, the same result again too.
+  QAccessibleAnnouncementEvent announcement(label, shown);
+  announcement.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+  QAccessible::updateAccessibility(&announcement);
+#else
   // The label's text is its accessible name. A new text announces itself;
   // the same result again is announced too, as the answer to this Convert.
   const bool same = label->text() == shown;
@@ -118,6 +127,7 @@ void QtConversionWindowHost::ShowGridReference(std::string_view text) {
     QAccessibleEvent changed(label, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
   }
+#endif
 }
 
 void QtConversionWindowHost::PutOnClipboard(std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
+#include <uiautomationcore.h>
 
 #include <string>
 #include <type_traits>
@@ -201,7 +202,48 @@ LRESULT CALLBACK AnswerScreenReaders(HWND hwnd, UINT message, WPARAM wParam, LPA
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+// NotificationKind_ActionCompleted and NotificationProcessing_MostRecent:
+// the answer to the user's Convert, a newer one replacing one not yet said.
+constexpr int kActionCompleted = 2;
+constexpr int kMostRecent = 3;
+
 } // namespace
+
+NotificationFunctions& Notifications() {
+  static NotificationFunctions functions = [] {
+    NotificationFunctions f;
+    const auto find = [](HMODULE module, auto& pointer, const char* name) {
+      if (module)
+        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    };
+    const HMODULE uia = SystemLibrary(L"uiautomationcore.dll");
+    const HMODULE oleaut32 = SystemLibrary(L"oleaut32.dll");
+    find(uia, f.clientsAreListening, "UiaClientsAreListening");
+    find(uia, f.hostProviderFromHwnd, "UiaHostProviderFromHwnd");
+    find(uia, f.raiseNotificationEvent, "UiaRaiseNotificationEvent");
+    find(oleaut32, f.sysAllocString, "SysAllocString");
+    find(oleaut32, f.sysFreeString, "SysFreeString");
+    return f;
+  }();
+  return functions;
+}
+
+void AnnounceToScreenReaders(HWND window, std::string_view text) {
+  const NotificationFunctions& f = Notifications();
+  if (!f.clientsAreListening || !f.hostProviderFromHwnd || !f.raiseNotificationEvent ||
+      !f.sysAllocString || !f.sysFreeString || !f.clientsAreListening())
+    return;
+  IRawElementProviderSimple* provider = nullptr;
+  if (FAILED(f.hostProviderFromHwnd(window, &provider)) || !provider) return;
+  const BSTR said = f.sysAllocString(Wide(text).c_str());
+  const BSTR activity = f.sysAllocString(L"Quadrangler.GridReference");
+  if (said && activity)
+    f.raiseNotificationEvent(provider, kActionCompleted, kMostRecent, said, activity);
+  f.sysFreeString(activity); // null is allowed
+  f.sysFreeString(said);
+  provider->Release();
+}
 
 void DescribeToScreenReaders(HWND window, std::string_view description, std::string_view name) {
   SetWindowSubclass(window, AnswerScreenReaders, 1,

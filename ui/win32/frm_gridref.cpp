@@ -472,6 +472,8 @@ void frmGridref::ShowGridReference(std::string_view text) {
   // The result is the label's name: a screen reader announces it on every
   // Convert, even when it is the same as before.
   NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, label, OBJID_CLIENT, CHILDID_SELF);
+  // Screen readers that follow only the focused control hear it too.
+  AnnounceToScreenReaders(label, text);
 }
 
 void frmGridref::PutOnClipboard(std::string_view text) {
