@@ -23,9 +23,10 @@ windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i
 # that follow it from release to release.
 web=(cmake ninja-build googletest clang lld llvm wasi-libc libc++-dev-wasm32
   libclang-rt-dev-wasm32 binaryen nodejs)
-test_linux=("${run[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev openbox weston xwayland
-  appstream desktop-file-utils dpkg-dev lintian devscripts man-db file clang clang-tidy
-  libclang-rt-dev qt6-base-private-dev qt6-gtk-platformtheme
+# MinGW's windres among them: the Windows version record is checked here too.
+test_linux=("${run[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev binutils-mingw-w64-x86-64
+  openbox weston xwayland appstream desktop-file-utils dpkg-dev lintian devscripts man-db file
+  clang clang-tidy libclang-rt-dev qt6-base-private-dev qt6-gtk-platformtheme
   at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0)
 test=("${test_linux[@]}" "${windows[@]}" "${web[@]}" chromium wine64 unzip)
 
