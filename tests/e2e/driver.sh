@@ -213,7 +213,25 @@ e2e_wait_exit() {
   [[ $status -eq ${1:-0} ]] || e2e_fail "exit status $status"
 }
 
+# The processes whose windows are the program's: the one launched and, for
+# a Windows program, the one Wine started for it. Wine 10's 32-bit loader
+# runs the program in a process of its own (through start.exe), which waits
+# for it and ends with its status.
+e2e_program_pids() {
+  [[ -n "$E2E_PID" ]] || return 0
+  echo "$E2E_PID"
+  [[ $E2E_PROGRAM == *.exe ]] || return 0
+  local id
+  for id in $(xdotool search --classname "^$(basename "$E2E_PROGRAM" | sed 's/\./\\./g')\$" 2>/dev/null); do
+    xprop -id "$id" _NET_WM_PID 2>/dev/null | sed -n 's/.*= //p'
+  done | sort -u
+}
+
 e2e_kill() {
+  local pid
+  for pid in $(e2e_program_pids); do
+    [[ $pid == "$E2E_PID" ]] || kill "$pid" 2>/dev/null
+  done
   [[ -n "$E2E_PID" ]] && kill "$E2E_PID" 2>/dev/null && wait "$E2E_PID" 2>/dev/null
   E2E_PID=
   return 0
@@ -225,7 +243,7 @@ e2e_kill() {
 e2e_splash_window() {
   local deadline=$((SECONDS + E2E_TIMEOUT)) id
   while ((SECONDS < deadline)); do
-    for id in $(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null); do
+    for id in $(for pid in $(e2e_program_pids); do xdotool search --onlyvisible --pid "$pid"; done 2>/dev/null); do
       [[ "$(xdotool getwindowname "$id" 2>/dev/null)" != "Grid Reference Conversion" ]] &&
         { echo "$id"; return 0; }
     done
