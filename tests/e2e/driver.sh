@@ -213,6 +213,18 @@ e2e_wait_exit() {
   [[ $status -eq ${1:-0} ]] || e2e_fail "exit status $status"
 }
 
+# Debian 13's 32-bit Wine loader is position-independent and comes without
+# the preloader that kept the low addresses free. Under qemu-user, as here,
+# that leaves Wine unable to load a program without relocations at its fixed
+# base (NSIS's installer stub: status c0000018), and its GetDpiForWindow
+# answers 96 whatever the DPI. True where both hold.
+e2e_wine32_emulated_pie() {
+  local loader
+  loader=$(dirname "$(command -v wine64 || echo /usr/lib/wine/wine64)")/wine
+  [[ "$(od -An -t u2 -j 16 -N 2 "$loader" 2>/dev/null | tr -d ' ')" == 3 ]] || return 1
+  [[ "$(bash "$E2E_HERE/../../scripts/with-32-bit.sh" bash -c 'echo $QUADRANGLER_X86' 2>/dev/null)" == emulated ]]
+}
+
 # The processes whose windows are the program's: the one launched and, for
 # a Windows program, the one Wine started for it. Wine 10's 32-bit loader
 # runs the program in a process of its own (through start.exe), which waits
