@@ -6,7 +6,9 @@
 #   web      build the web page (WebAssembly)
 #   test     everything the test command uses, the Windows programs and the
 #            page included: the 32-bit Wine too, and qemu-user to run it
-#            where the kernel refuses 32-bit programs; Chromium for the page
+#            where the kernel refuses 32-bit programs; Chromium, Firefox ESR
+#            and WebKitGTK (its WebDriver, and locales for its language) for
+#            the page
 set -euo pipefail
 
 run=(cmake ninja-build g++ qt6-base-dev qt6-wayland fonts-comic-neue fonts-liberation2
@@ -17,7 +19,7 @@ windows=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i
 # that follow it from release to release.
 web=(cmake ninja-build googletest clang lld llvm wasi-libc libc++-dev-wasm32
   libclang-rt-dev-wasm32 binaryen nodejs)
-test=("${run[@]}" "${windows[@]}" "${web[@]}" chromium make libgtest-dev libbenchmark-dev
+test=("${run[@]}" "${windows[@]}" "${web[@]}" chromium firefox-esr webkit2gtk-driver locales make libgtest-dev libbenchmark-dev
   libxcb1-dev openbox wine64 unzip weston xwayland appstream desktop-file-utils dpkg-dev lintian
   devscripts man-db file clang clang-tidy libclang-rt-dev qt6-base-private-dev
   qt6-gtk-platformtheme)
