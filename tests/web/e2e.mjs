@@ -315,6 +315,34 @@ const scenarios = {
     await u.noBox();
   },
 
+
+  // A field left with no control taking the focus (a phone keyboard's Done)
+  // is checked, once: not again when the focus then lands on a control.
+  async field_left_for_nothing_is_checked_once(u) {
+    await u.start();
+    await u.type('99');
+    const blur = () => u.page.evaluate(() => document.activeElement.blur());
+    await blur();
+    await u.box('SA Limits?');
+    await u.key('Enter'); // Retry
+    await u.waitFocus('txtDegSouth');
+    await u.type('26');
+    await blur();
+    await u.click('txtMinSouth');
+    await u.type('99');
+    await blur();
+    await u.box('Invalid Data?');
+    await u.key('Enter');
+    await u.waitFocus('txtMinSouth');
+    await u.type('14');
+    await blur();
+    await u.click('cmdConvert');
+    await sleep(200);
+    await u.noBox();
+    if (await u.page.evaluate(() => window.boxes) !== 2) fail('not one box for each refused field');
+    await u.labelIs('260AA21');
+  },
+
   // While the box is open the window behind it takes nothing: not the second
   // click of the double click on Convert that opened it (the box comes under
   // the pointer), nor clicks, Tab or a screen reader's focus.

@@ -382,6 +382,7 @@
         this[`${name}_LostFocus`] = () => run.call('qd_field_left', index);
         run.on(this.controls[name], 'focusout', (e) => {
           if (e.relatedTarget && client.contains(e.relatedTarget)) this.leaving = name;
+          else if (!e.relatedTarget) setTimeout(() => this.leftForNothing(name));
         });
       });
       run.on(client, 'focusin', (e) => this.focusIn(e.target));
@@ -399,7 +400,7 @@
 
     fit() { place(this.element); }
 
-    // Only a move to another of the window's controls is the user leaving a
+    // A move to another of the window's controls is the user leaving a
     // field: not the page losing the focus, nor the box taking it, nor the
     // focus given back after Retry. Checked once the focus has arrived.
     focusIn(target) {
@@ -407,6 +408,16 @@
       const left = this.leaving;
       this.leaving = null;
       if (left && left !== target.id) this[`${left}_LostFocus`]();
+    }
+
+    // A field left with no control taking the focus (a phone keyboard's Done,
+    // blur()) is left too, once: the focus lands nowhere that checks it
+    // again. Not when the page itself lost the focus: it comes back to the
+    // field.
+    leftForNothing(name) {
+      const focus = document.activeElement;
+      if (!document.hasFocus() || this.run.box || (focus && focus !== document.body)) return;
+      this[`${name}_LostFocus`]();
     }
 
     // On the focused button; on the window's default button otherwise.
