@@ -31,6 +31,11 @@
     element.style.top = `${Math.max(0, Math.round((root.clientHeight - height * scale) / 2))}px`;
   }
 
+  // WebKitGTK gives Shift+Tab the key 'Unidentified'; its code is 'Tab'.
+  function keyOf(event) {
+    return event.key === 'Unidentified' && event.code === 'Tab' ? 'Tab' : event.key;
+  }
+
   function colour(name, fallback = '') {
     switch (name) {
       case 'default': return fallback;
@@ -251,14 +256,15 @@
     }
 
     keyDown(event) {
-      if (event.key === ' ' && !event.altKey) return; // presses the focused button
+      const key = keyOf(event);
+      if (key === ' ' && !event.altKey) return; // presses the focused button
       event.preventDefault();
       if (event.ctrlKey || event.altKey || event.metaKey) return;
       const at = this.buttons.indexOf(document.activeElement);
-      if (event.key === 'Escape') this.close(this.escape);
-      else if (event.key === 'Enter') this.close(Number((this.buttons[at] ?? this.buttons[0]).value));
-      else if (['Tab', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'].includes(event.key)) {
-        const back = (event.key === 'Tab' && event.shiftKey) || event.key === 'ArrowLeft' || event.key === 'ArrowUp';
+      if (key === 'Escape') this.close(this.escape);
+      else if (key === 'Enter') this.close(Number((this.buttons[at] ?? this.buttons[0]).value));
+      else if (['Tab', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'].includes(key)) {
+        const back = (key === 'Tab' && event.shiftKey) || key === 'ArrowLeft' || key === 'ArrowUp';
         const n = this.buttons.length;
         this.buttons[(Math.max(at, 0) + (back ? n - 1 : 1)) % n].focus();
       }
@@ -321,7 +327,7 @@
     // (but AltGr, which is Ctrl+Alt) do not.
     static producesCharacter(e) {
       if ((e.altKey || e.metaKey) && !e.ctrlKey) return false;
-      if (['Enter', 'Escape', 'Backspace', 'Tab'].includes(e.key)) return true;
+      if (['Enter', 'Escape', 'Backspace', 'Tab'].includes(keyOf(e))) return true;
       return !e.isComposing && [...e.key].length === 1;
     }
 
@@ -461,7 +467,8 @@
     // The keys the window handles, as a dialog does, before the browser's
     // own meaning of them: Enter, Escape, Tab, and Alt with anything.
     keyDown(event) {
-      const { key, ctrlKey, altKey, metaKey, shiftKey } = event;
+      const { ctrlKey, altKey, metaKey, shiftKey } = event;
+      const key = keyOf(event);
       if (this.run.dropsKey(event.repeat ? 1 : 0, event)) return event.preventDefault();
       if (event.isComposing) return; // an input method's, not the window's
       if (altKey && !ctrlKey && !metaKey) {
