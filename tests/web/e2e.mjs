@@ -350,6 +350,35 @@ const scenarios = {
     await u.labelIs('260AA21');
   },
 
+  // The browser's own keys (zoom here) stay the browser's on the title
+  // window and while the box is open, which answer only their own keys.
+  async browser_keys_left_to_the_browser(u) {
+    const zoom = ['Control+=', 'Control+-', 'Control+0'];
+    const left = async (what) => {
+      const keys = await u.page.evaluate(() => window.browserKeys.splice(0));
+      if (keys.join() !== 'Control+=,Control+-,Control+0') fail(`${what} left the browser ${keys}`);
+    };
+    await u.launch();
+    await u.page.evaluate(() => {
+      window.browserKeys = [];
+      window.addEventListener('keydown', (e) => {
+        if (e.ctrlKey && e.key !== 'Control' && !e.defaultPrevented) window.browserKeys.push(`Control+${e.key}`);
+      });
+    });
+    await u.key(...zoom);
+    await left('the title window');
+    if (await u.exists('#txtDegSouth')) fail('the title window went on a browser key');
+    await u.key('Enter');
+    await u.waitFocus('txtDegSouth');
+    await u.type('5'); await u.key('Tab');
+    await u.box('SA Limits?');
+    await u.key(...zoom);
+    await left('the box');
+    await u.key('Enter'); // still Retry
+    await u.waitFocus('txtDegSouth');
+    if (await u.page.evaluate(() => window.boxes) !== 1) fail('more than one box');
+  },
+
   // While the box is open the window behind it takes nothing: not the second
   // click of the double click on Convert that opened it (the box comes under
   // the pointer), nor clicks, Tab or a screen reader's focus.

@@ -255,10 +255,10 @@
       if (event.detail === 0 || button === this.pressed) this.close(value);
     }
 
+    // Only the keys the box answers are taken; the browser's own (zoom,
+    // find, F5, F6) stay the browser's. Space presses the focused button.
     keyDown(event) {
       const key = keyOf(event);
-      if (key === ' ' && !event.altKey) return; // presses the focused button
-      event.preventDefault();
       if (event.ctrlKey || event.altKey || event.metaKey) return;
       const at = this.buttons.indexOf(document.activeElement);
       if (key === 'Escape') this.close(this.escape);
@@ -267,7 +267,8 @@
         const back = (key === 'Tab' && event.shiftKey) || key === 'ArrowLeft' || key === 'ArrowUp';
         const n = this.buttons.length;
         this.buttons[(Math.max(at, 0) + (back ? n - 1 : 1)) % n].focus();
-      }
+      } else return;
+      event.preventDefault();
     }
 
     mouseDown(event) {
@@ -323,10 +324,11 @@
     }
 
     // By the key, as the desktop programs decide: Escape, Enter, Backspace
-    // and Tab count; keys without a character and Alt or Meta combinations
-    // (but AltGr, which is Ctrl+Alt) do not.
+    // and Tab count; keys without a character and Alt, Meta or Ctrl
+    // combinations (but AltGr, which is Ctrl+Alt) do not.
     static producesCharacter(e) {
       if ((e.altKey || e.metaKey) && !e.ctrlKey) return false;
+      if (e.ctrlKey && !e.altKey) return false; // the browser's: zoom, find
       if (['Enter', 'Escape', 'Backspace', 'Tab'].includes(keyOf(e))) return true;
       return !e.isComposing && [...e.key].length === 1;
     }
