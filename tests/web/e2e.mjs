@@ -289,6 +289,28 @@ const scenarios = {
     for (const [id, ratio] of ratios) if (ratio < 4.5) fail(`${id} has a contrast of ${ratio.toFixed(2)}`);
   },
 
+  // Under forced colours the default border, which also shows which button
+  // has the focus, stays apart from the other buttons' as drawn.
+  async default_button_seen_under_forced_colours(u) {
+    await u.page.pw.emulateMedia({ forcedColors: 'active' });
+    await u.start();
+    const wears = async (name) => {
+      const shots = {};
+      for (const b of ['cmdConvert', 'cmdExit', 'CmdClipboard']) {
+        // A button's top left corner, its edge: one like the others' is no mark.
+        const r = await u.rect(`#${b}`);
+        shots[b] = await u.page.pw.screenshot({ clip: { x: r.x, y: r.y, width: 8, height: 8 } });
+      }
+      const others = Object.keys(shots).filter((b) => b !== name);
+      if (others.some((b) => shots[b].equals(shots[name]))) fail(`${name} looks as the others do`);
+      if (!shots[others[0]].equals(shots[others[1]])) fail(`${others} look apart`);
+    };
+    await wears('cmdConvert');
+    await u.type('26'); // no box over the buttons
+    await u.click('CmdClipboard');
+    await wears('CmdClipboard');
+  },
+
   // Alt with any letter but x presses nothing and moves nothing.
   async alt_with_another_letter_does_nothing(u) {
     await u.start();
@@ -603,6 +625,9 @@ function scenarioNames() {
 const cannot = {
   readable_under_a_dark_scheme_and_forced_dark: {
     firefox: 'forced dark is Chromium\'s own', webkit: 'forced dark is Chromium\'s own',
+  },
+  default_button_seen_under_forced_colours: {
+    firefox: 'its automation cannot force colours', webkit: 'its automation cannot force colours',
   },
   splash_named_for_a_screen_reader: {
     firefox: 'its automation gives no accessibility tree', webkit: 'its automation gives no accessibility tree',
