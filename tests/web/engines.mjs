@@ -5,7 +5,7 @@
 // MiniBrowser through WebKitWebDriver (classic WebDriver, spoken here) on
 // Xvfb. Only Chromium's steps reach its DevTools protocol (`cdp`).
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
@@ -160,18 +160,22 @@ class WebKitPage {
         { stdio: ['ignore', 'pipe', 'ignore'] });
       children.push(xvfb);
       xvfb.on('error', reject);
+      xvfb.on('exit', (code) => reject(new Error(`Xvfb ended (${code})`)));
       xvfb.stdout.once('data', (d) => resolve(`:${String(d).trim()}`));
     });
     const port = await freePort();
-    const env = { ...process.env, DISPLAY: display, WAYLAND_DISPLAY: '', GDK_BACKEND: 'x11' };
+    // Settings of its own: on a busy machine the two presses of a double
+    // click made by the driver may lie further apart than GTK's 400 ms.
+    const home = mkdtempSync(join(tmpdir(), 'quadrangler-webkit-'));
+    mkdirSync(join(home, 'gtk-3.0'));
+    writeFileSync(join(home, 'gtk-3.0', 'settings.ini'), '[Settings]\ngtk-double-click-time=1500\n');
+    const env = { ...process.env, DISPLAY: display, WAYLAND_DISPLAY: '', GDK_BACKEND: 'x11', XDG_CONFIG_HOME: home };
     // WebKit takes its language from the C library's locale, which a minimal
     // machine has not generated: made for this browser alone.
-    let locales = null;
     if (locale) {
       const name = `${locale.replace('-', '_')}.UTF-8`;
-      locales = mkdtempSync(join(tmpdir(), 'quadrangler-locale-'));
-      execFileSync('localedef', ['-i', locale.replace('-', '_'), '-f', 'UTF-8', join(locales, name)]);
-      Object.assign(env, { LOCPATH: locales, LANG: name, LC_ALL: name, LANGUAGE: '' });
+      execFileSync('localedef', ['-i', locale.replace('-', '_'), '-f', 'UTF-8', join(home, name)]);
+      Object.assign(env, { LOCPATH: home, LANG: name, LC_ALL: name, LANGUAGE: '' });
     }
     const driver = spawn('WebKitWebDriver', [`--port=${port}`, '--host=127.0.0.1'],
       { env, stdio: 'ignore' });
@@ -179,7 +183,7 @@ class WebKitPage {
     const base = `http://127.0.0.1:${port}`;
     for (let i = 0; ; i++) {
       try {
-        if ((await fetch(`${base}/status`)).ok) break;
+        if ((await fetch(`${base}/status`, { signal: AbortSignal.timeout(1000) })).ok) break;
       } catch (e) {
         if (i > 100) throw e;
       }
@@ -187,7 +191,7 @@ class WebKitPage {
     }
     const close = async () => {
       for (const c of children.reverse()) c.kill();
-      if (locales) rmSync(locales, { recursive: true, force: true });
+      rmSync(home, { recursive: true, force: true });
     };
     return { open: (options) => WebKitPage.open(base, display, options), close };
   }
@@ -221,10 +225,11 @@ class WebKitPage {
   }
 
   async send(method, path, body, prefix = `/session/${this.session}`) {
+    // A driver that stops answering fails the step, not the whole run.
     const response = await fetch(`${this.base}${prefix}${path}`, {
       method, headers: { 'content-type': 'application/json' },
-      body: body === undefined ? undefined : JSON.stringify(body),
-    });
+      body: body === undefined ? undefined : JSON.stringify(body), signal: AbortSignal.timeout(30000),
+    }).catch((e) => fail(`WebDriver ${method} ${path}: ${e.message}`));
     const json = await response.json();
     if (!response.ok) fail(`WebDriver ${path}: ${json.value?.error} ${json.value?.message}`);
     return json;
@@ -292,9 +297,11 @@ class WebKitPage {
   // puts an empty text there.
   async clipboard() {
     try {
-      return execFileSync('xclip', ['-selection', 'clipboard', '-o'],
-        { env: { ...process.env, DISPLAY: this.display }, stdio: ['ignore', 'pipe', 'ignore'] }).toString();
-    } catch {
+      return execFileSync('xclip', ['-selection', 'clipboard', '-o'], {
+        env: { ...process.env, DISPLAY: this.display }, stdio: ['ignore', 'pipe', 'ignore'], timeout: 5000,
+      }).toString();
+    } catch (e) {
+      if (e.signal) fail('the clipboard did not answer');
       return '';
     }
   }
