@@ -303,11 +303,24 @@
       element.setAttribute('aria-description', layout.accessibleDescription);
       element.tabIndex = -1;
       let frame = null;
-      for (const c of layout.controls) {
+      const inFrame = [];
+      layout.controls.forEach((c, index) => {
         const control = createControl(c, run.layouts.defaultFontPoints, false);
-        (c.parent ? frame : client).append(control);
+        if (!c.parent) client.append(control);
+        else {
+          // Drawn in the window's own order; the labels opaque in the
+          // frame's colour, not in patches of another.
+          control.style.zIndex = String(index);
+          if (c.kind === 'label') control.style.background = frame.style.background;
+          inFrame.push({ c, control });
+        }
         if (c.kind === 'frame') frame = control;
-      }
+      });
+      // Read as seen, top to bottom and left to right, not in the order the
+      // window lists them.
+      inFrame.sort((a, b) => a.c.top - b.c.top || a.c.left - b.c.left);
+      this.readingOrder = inFrame.map(({ control }) => control);
+      frame.append(...this.readingOrder);
       this.frame = frame;
       this.element = element;
       // Pressed and released on the surface itself, not on a label or the
@@ -318,9 +331,34 @@
         if (e.button === 0 && e.target === frame && this.pressed && this.released) this.Frame1_Click();
         this.pressed = this.released = false;
       });
+      // A finger cannot aim at the frame between the texts: a tap anywhere
+      // on the window goes on.
+      run.on(element, 'pointerdown', (e) => { this.tapped = e.pointerType === 'touch'; });
+      run.on(element, 'click', () => { if (this.tapped) this.dismiss(); });
       document.body.append(element);
-      place(element);
+      this.fit();
       element.focus({ preventScroll: true });
+    }
+
+    // The texts as they are drawn, in whatever font and size: one that would
+    // lie over another moves below it, or right of the picture.
+    separate() {
+      const box = (e) => ({ left: e.offsetLeft, top: e.offsetTop, right: e.offsetLeft + e.offsetWidth,
+        bottom: e.offsetTop + e.offsetHeight });
+      const order = this.readingOrder;
+      for (let i = 1; i < order.length; i++) {
+        for (let j = 0; j < i; j++) {
+          const [a, b] = [box(order[j]), box(order[i])];
+          if (a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom) continue;
+          const picture = [order[i], order[j]].find((e) => e.matches('img'));
+          if (picture) {
+            const label = picture === order[i] ? order[j] : order[i];
+            label.style.left = `${box(picture).right + 2}px`;
+          } else {
+            order[i].style.top = `${a.bottom}px`;
+          }
+        }
+      }
     }
 
     // By the key, as the desktop programs decide: Escape, Enter, Backspace
@@ -353,7 +391,10 @@
       this.run.openConversionWindow();
     }
 
-    fit() { place(this.element); }
+    fit() {
+      this.separate();
+      place(this.element);
+    }
   }
 
   // frmGridref, rendered from its table; every reaction goes through the
