@@ -6,7 +6,8 @@
 // Usage: node e2e.mjs PAGE.html [SCENARIO...]   (QUADRANGLER_ENGINE: chromium,
 // firefox or webkit, chromium by default; QUADRANGLER_NODE_MODULES: where npm
 // put the clients, by default beside this file)
-import { readFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { startEngine } from './engines.mjs';
@@ -37,8 +38,8 @@ const fail = (message) => { throw new Failure(message); };
 class User {
   constructor(page) { this.page = page; }
 
-  async launch() {
-    await this.page.goto(pageUrl);
+  async launch(url = pageUrl) {
+    await this.page.goto(url);
     await this.waitFor('no title window', () => !!document.getElementById('Frame1'));
   }
 
@@ -463,6 +464,34 @@ const scenarios = {
     if (order.join() !== 'lblTitle1,lblTitle2,lblProgVersion,lblCopyright,lblCompany') fail(`read as ${order}`);
     if (overlaps.length) fail(`overlapping: ${overlaps}`);
     if (patches.length) fail(`patches: ${patches}`);
+  },
+
+  // Saved as the browser's "Webpage, Complete" does (the document as it
+  // stands), with the box open, the page opens as one fresh run.
+  async saved_page_opens_as_one_run(u) {
+    await u.start();
+    await u.typePosition(); await u.key('Enter');
+    await u.click('txtDegSouth'); await u.key('Control+A'); await u.type('5'); await u.key('Tab');
+    await u.box('SA Limits?');
+    const html = await u.page.evaluate(() => `<!DOCTYPE html>\n${document.documentElement.outerHTML}`);
+    const saved = join(mkdtempSync(join(tmpdir(), 'quadrangler-saved-')), 'quadrangler.html');
+    writeFileSync(saved, html);
+    try {
+      await u.launch(pathToFileURL(saved).href);
+      // The left-overs' style attributes, refused before the script clears them.
+      await u.page.evaluate(() => {
+        window.violations = window.violations.filter((v) => !v.startsWith('style-src-attr'));
+      });
+      const left = await u.page.evaluate(() => [document.querySelectorAll('.window, .overlay, [inert]').length,
+        document.getElementById('ended').hidden]);
+      if (left.join() !== '1,true') fail(`windows, boxes and inert parts, the notice hidden: ${left}`);
+      await u.key('Enter');
+      await u.waitFocus('txtDegSouth');
+      await u.typePosition(); await u.key('Enter');
+      await u.labelIs('2628AB25');
+    } finally {
+      rmSync(dirname(saved), { recursive: true, force: true });
+    }
   },
 
   async alt_x_ends_with_status_0(u) {

@@ -696,12 +696,27 @@
     }
   }
 
+  // A page saved with what it showed ("Webpage, Complete") holds the last
+  // run's windows after this script, unstyled by the policy: cleared once
+  // they are parsed, so that it opens as one fresh run.
+  async function clearSaved() {
+    if (document.readyState === 'loading') {
+      await new Promise((r) => document.addEventListener('DOMContentLoaded', r, { once: true }));
+    }
+    for (const e of [...document.body.children]) {
+      if (!e.matches('noscript, script, #ended')) e.remove();
+      else e.inert = false;
+    }
+    ended.hidden = true;
+  }
+
   async function load() {
     const text = atob(document.getElementById('module').textContent.trim());
     const bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
     const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
     compiled = await WebAssembly.compile(await new Response(stream).arrayBuffer());
+    await clearSaved();
     new Run();
   }
 
