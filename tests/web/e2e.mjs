@@ -569,9 +569,12 @@ const scenarios = {
     await u.waitEnded();
   },
 
-  // NumberText's decimal separator is the browser language's.
+  // NumberText's decimal separator is the browser language's. Its phone
+  // keypad would offer only the comma: the fields ask for the whole keyboard.
   async decimal_comma_from_the_language(u) {
     await u.start();
+    const modes = await u.page.evaluate(() => [...document.querySelectorAll('input')].map((f) => f.inputMode));
+    if (modes.join() !== 'text,text,text,text') fail(`input modes ${modes}`);
     await u.type('26.5'); await u.key('Tab'); await u.type('14'); await u.key('Tab');
     await u.type('28'); await u.key('Tab'); await u.type('29'); await u.key('Enter');
     await u.labelIs('26,528AB25');

@@ -72,7 +72,10 @@
       case 'textBox':
         element = document.createElement('input');
         element.type = 'text';
-        element.inputMode = 'decimal';
+        // A phone's decimal keypad has the language's separator only: where
+        // that is a comma, which ends the number, the whole keyboard, whose
+        // full stop is at hand.
+        element.inputMode = decimalSeparator() === '.' ? 'decimal' : 'text';
         element.autocomplete = 'off';
         element.spellcheck = false;
         element.setAttribute('autocapitalize', 'off');
