@@ -580,25 +580,41 @@ const scenarios = {
     await u.labelIs('26,528AB25');
   },
 
-  // Narrower than the window: the whole window scaled to the width, in its
-  // proportions; fingers tap it, the title window anywhere; the fields ask
-  // for the numeric keyboard.
-  async narrow_viewport_scales_the_window(u) {
-    const fits = async (what) => {
-      const [width, ratio, drawnRatio, viewport] = await u.page.evaluate(() => {
-        const w = document.querySelector('.window');
-        const r = w.getBoundingClientRect();
-        return [r.width, w.offsetHeight / w.offsetWidth, r.height / r.width, innerWidth];
-      });
-      if (Math.abs(width - viewport) > 1) fail(`${what} is ${width} wide in a viewport of ${viewport}`);
-      if (Math.abs(ratio - drawnRatio) > 0.01) fail(`${what} is drawn in other proportions`);
-      await u.checkCentred('.window', what);
-    };
+  // Narrower than the window (a phone, or a desktop browser zoomed in): the
+  // title window scaled to the width, in its proportions, a tap anywhere on
+  // it going on; the conversion window laid out for a finger, in tab order,
+  // every field and button at least 44 x 44, field text at least 16 px,
+  // nothing wider than the screen; the fields ask for the numeric keyboard.
+  async narrow_viewport_lays_out_for_a_finger(u) {
     await u.launch();
-    await fits('the title window');
+    const [width, ratio, drawnRatio, viewport] = await u.page.evaluate(() => {
+      const w = document.querySelector('.window');
+      const r = w.getBoundingClientRect();
+      return [r.width, w.offsetHeight / w.offsetWidth, r.height / r.width, innerWidth];
+    });
+    if (Math.abs(width - viewport) > 1) fail(`the title window is ${width} wide in a viewport of ${viewport}`);
+    if (Math.abs(ratio - drawnRatio) > 0.01) fail('the title window is drawn in other proportions');
+    await u.checkCentred('.window', 'the title window');
     await u.tap('#lblTitle2'); // anywhere on it
     await u.waitFocus('txtDegSouth');
-    await fits('the conversion window');
+    const faults = await u.page.evaluate(() => {
+      const found = [];
+      const root = document.documentElement;
+      if (root.scrollWidth > root.clientWidth) found.push(`the page scrolls sideways (${root.scrollWidth})`);
+      for (const c of document.querySelectorAll('.client .control')) {
+        const r = c.getBoundingClientRect();
+        if (r.left < 0 || r.right > root.clientWidth) found.push(`${c.id} out of the screen`);
+        if (c.matches('input, button') && (r.width < 44 || r.height < 44)) found.push(`${c.id} ${r.width}x${r.height}`);
+        if (c.matches('input') && parseFloat(getComputedStyle(c).fontSize) < 16) found.push(`${c.id} text small`);
+      }
+      const order = [...document.querySelectorAll('.client input, .client button')]
+        .sort((a, b) => a.getBoundingClientRect().top - b.getBoundingClientRect().top).map((c) => c.id);
+      if (order.join() !== 'txtDegSouth,txtMinSouth,txtDegEast,txtMinEast,cmdConvert,cmdExit,CmdClipboard') {
+        found.push(`laid out as ${order}`);
+      }
+      return found;
+    });
+    if (faults.length) fail(faults.join('; '));
     const modes = await u.page.evaluate(() => [...document.querySelectorAll('input')].map((f) => f.inputMode));
     if (modes.join() !== 'decimal,decimal,decimal,decimal') fail(`input modes ${modes}`);
     await u.typePosition();
@@ -606,6 +622,7 @@ const scenarios = {
     await u.tap('#CmdClipboard');
     await u.waitClipboard('2628AB25');
   },
+
 
   // The page asks for nothing but its own file, and its policy refuses any
   // request it might make.
@@ -648,7 +665,7 @@ const scenarios = {
 // What each scenario's context needs beyond the defaults.
 const contexts = {
   decimal_comma_from_the_language: { locale: 'de-DE' },
-  narrow_viewport_scales_the_window: { viewport: { width: 360, height: 640 }, touch: true },
+  narrow_viewport_lays_out_for_a_finger: { viewport: { width: 360, height: 640 }, touch: true },
 };
 
 // The beeps and boxes of the page counted, breaches of its own policy kept.
@@ -685,7 +702,7 @@ const cannot = {
   default_button_seen_under_forced_colours: {
     firefox: 'its automation cannot force colours', webkit: 'its automation cannot force colours',
   },
-  narrow_viewport_scales_the_window: {
+  narrow_viewport_lays_out_for_a_finger: {
     webkit: 'its automation has no touch: a tap arrives as a click of the mouse',
   },
   splash_named_for_a_screen_reader: {

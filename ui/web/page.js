@@ -23,6 +23,14 @@
   // top, so a window taller than the viewport starts at the top instead.
   function place(element) {
     const root = document.documentElement;
+    // A window with a layout for a finger takes it where it does not fit,
+    // instead of being scaled down: in CSS pixels, which the user's zoom
+    // and text size enlarge.
+    if (element.classList.contains('reflows')) {
+      element.classList.remove('phone');
+      element.style.transform = '';
+      element.classList.toggle('phone', element.offsetWidth > root.clientWidth);
+    }
     const width = element.offsetWidth;
     const height = element.offsetHeight;
     const scale = Math.min(1, root.clientWidth / width);
@@ -439,6 +447,14 @@
       });
       run.on(client, 'focusin', (e) => this.focusIn(e.target));
       for (const button of this.buttons) run.on(button, 'click', (e) => this.clicked(button, e));
+      // Its layout for a finger: each caption beside the field it names, every
+      // other control a row of its own, in tab order.
+      element.classList.add('reflows');
+      layout.controls.forEach((c, i) => {
+        const next = layout.controls[i + 1];
+        const role = c.kind === 'textBox' ? 'field' : c.kind === 'label' && next?.kind === 'textBox' ? 'caption' : 'row';
+        this.controls[c.name].classList.add(role);
+      });
       document.body.append(element);
       this.Form_Load();
       this.defaultButton.classList.add('default');
