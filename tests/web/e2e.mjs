@@ -621,6 +621,16 @@ const scenarios = {
     await u.tap('#cmdConvert');
     await u.tap('#CmdClipboard');
     await u.waitClipboard('2628AB25');
+    // 99 left by the keyboard's Done: the box, its buttons for a finger.
+    await u.tap('#txtDegSouth');
+    await u.key('Control+A'); await u.type('99');
+    await u.page.evaluate(() => document.activeElement.blur());
+    await u.box('SA Limits?');
+    const small = await u.page.evaluate(() => [...document.querySelectorAll('.box .buttons button')]
+      .map((b) => b.getBoundingClientRect()).filter((r) => r.width < 44 || r.height < 44).length);
+    if (small) fail(`${small} of the box's buttons smaller than 44 x 44`);
+    await u.tap('.box .buttons button'); // Retry
+    await u.waitFocus('txtDegSouth');
   },
 
 
