@@ -28,7 +28,10 @@ test_linux=("${run[@]}" make libgtest-dev libbenchmark-dev libxcb1-dev binutils-
   openbox weston xwayland appstream desktop-file-utils dpkg-dev lintian devscripts man-db file
   clang clang-tidy libclang-rt-dev qt6-base-private-dev qt6-gtk-platformtheme
   at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0)
-test=("${test_linux[@]}" "${windows[@]}" "${web[@]}" chromium wine64 unzip)
+# The page's three engines: Chromium, Firefox ESR, and WebKitGTK's MiniBrowser
+# with its WebDriver (locales: a German run of WebKit takes the C library's).
+test=("${test_linux[@]}" "${windows[@]}" "${web[@]}" chromium firefox-esr webkit2gtk-driver locales
+  wine64 unzip)
 
 wanted=()
 for group in "${@:-run}"; do

@@ -1,25 +1,28 @@
-// End-to-end: the page opened from its file in Debian's Chromium (headless,
-// driven by playwright-core), typed into and clicked as a user would, the
+// End-to-end: the page opened from its file in each of Debian's browser
+// engines (engines.mjs), typed into, clicked and tapped as a user would, the
 // clipboard read back. The scenarios are the rows of the desktop programs'
 // table (tests/e2e/scenarios.txt) that name the page; each runs in a fresh
-// browser context.
-// Usage: node e2e.mjs PAGE.html [SCENARIO...]   (QUADRANGLER_NODE_MODULES:
-// where npm put playwright-core, by default beside this file)
-import { readFileSync } from 'node:fs';
-import { createRequire } from 'node:module';
+// browser context (a fresh MiniBrowser for WebKit).
+// Usage: node e2e.mjs PAGE.html [SCENARIO...]   (QUADRANGLER_ENGINE: chromium,
+// firefox or webkit, chromium by default; QUADRANGLER_NODE_MODULES: where npm
+// put the clients, by default beside this file)
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { startEngine } from './engines.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const modules = resolve(process.env.QUADRANGLER_NODE_MODULES ?? join(here, 'node_modules'));
-const { chromium } = createRequire(join(modules, 'noop.js'))('playwright-core');
+const engine = process.env.QUADRANGLER_ENGINE ?? 'chromium';
 export const pageUrl = pathToFileURL(resolve(process.argv[2] ?? '')).href;
 const TIMEOUT = 5000;
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Debian's Chromium, never a browser of Playwright's own; Playwright gives it
-// an empty temporary --user-data-dir. A chroot's /dev may lack the shared
-// memory mount: /tmp instead.
-export function launch() {
+// Debian's Chromium, for the start-up benchmark.
+export async function launch() {
+  const { createRequire } = await import('node:module');
+  const { chromium } = createRequire(join(modules, 'noop.js'))('playwright-core');
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
@@ -35,20 +38,37 @@ const fail = (message) => { throw new Failure(message); };
 class User {
   constructor(page) { this.page = page; }
 
-  async launch() {
-    await this.page.goto(pageUrl);
-    await this.page.waitForSelector('#Frame1', { timeout: TIMEOUT });
+  async launch(url = pageUrl) {
+    await this.page.goto(url);
+    await this.waitFor('no title window', () => !!document.getElementById('Frame1'));
   }
 
   async start() {
     await this.launch();
-    if (await this.page.$('#txtDegSouth')) fail('conversion window before the splash');
+    if (await this.exists('#txtDegSouth')) fail('conversion window before the splash');
     await this.key('Enter');
     await this.waitFocus('txtDegSouth');
   }
 
-  async type(text) { await this.page.keyboard.type(text, { delay: 10 }); }
-  async key(...keys) { for (const k of keys) await this.page.keyboard.press(k); }
+  type(text) { return this.page.type(text); }
+  async key(...keys) { for (const k of keys) await this.page.press(k); }
+  exists(selector) { return this.page.evaluate((s) => !!document.querySelector(s), selector); }
+  value(selector) { return this.page.evaluate((s) => document.querySelector(s).value, selector); }
+  focus(selector) { return this.page.evaluate((s) => document.querySelector(s).focus(), selector); }
+
+  // An element's box in the viewport, and a point in it (its centre, or
+  // `position` from its top left corner).
+  rect(selector) {
+    return this.page.evaluate((s) => {
+      const r = document.querySelector(s)?.getBoundingClientRect();
+      return r ? { x: r.left, y: r.top, width: r.width, height: r.height } : null;
+    }, selector);
+  }
+
+  async point(selector, position) {
+    const r = (await this.rect(selector)) ?? fail(`no ${selector}`);
+    return position ? [r.x + position.x, r.y + position.y] : [r.x + r.width / 2, r.y + r.height / 2];
+  }
 
   async typePosition(tabs = 0) {
     await this.type('26'); await this.key('Tab'); await this.type('14'); await this.key('Tab');
@@ -56,17 +76,24 @@ class User {
     for (let i = 0; i < tabs; i++) await this.key('Tab');
   }
 
+  clickAt(x, y, count = 1) { return this.page.click(x, y, count); }
+
   // Clicked, then the mouse off the window: no hover in screenshots.
   async click(name, position) {
-    await this.page.click(`#${name}`, { position, timeout: TIMEOUT });
-    await this.page.mouse.move(1, 1);
+    await this.clickAt(...await this.point(`#${name}`, position));
+    await this.page.mouseMove(1, 1);
   }
 
+  async hover(selector) { await this.page.mouseMove(...await this.point(selector)); }
+  async dblclick(selector) { await this.clickAt(...await this.point(selector), 2); }
+  async tap(selector, position) { await this.page.tap(...await this.point(selector, position)); }
+
   async waitFor(what, predicate, arg) {
-    try {
-      await this.page.waitForFunction(predicate, arg, { timeout: TIMEOUT, polling: 50 });
-    } catch {
-      fail(what);
+    const deadline = Date.now() + TIMEOUT;
+    for (;;) {
+      if (await this.page.evaluate(predicate, arg).catch(() => false)) return;
+      if (Date.now() > deadline) fail(what);
+      await sleep(50);
     }
   }
 
@@ -79,16 +106,16 @@ class User {
       (t) => document.querySelector('.box #box-title')?.textContent === t, title);
   }
 
-  async noBox() { if (await this.page.$('.box')) fail('a box opened'); }
+  async noBox() { if (await this.exists('.box')) fail('a box opened'); }
 
-  clipboard() { return this.page.evaluate(() => navigator.clipboard.readText()); }
-  setClipboard(text) { return this.page.evaluate((t) => navigator.clipboard.writeText(t), text); }
+  clipboard() { return this.page.clipboard(); }
+  setClipboard(text) { return this.page.setClipboard(text); }
 
   async waitClipboard(text) {
     const deadline = Date.now() + TIMEOUT;
     let held = await this.clipboard();
     while (held !== text && Date.now() < deadline) {
-      await this.page.waitForTimeout(50);
+      await sleep(50);
       held = await this.clipboard();
     }
     if (held !== text) fail(`clipboard '${held}', not '${text}'`);
@@ -108,16 +135,16 @@ class User {
   }
 
   async running() {
-    if (!(await this.page.$('#frmGridref-title'))) fail('the program ended');
+    if (!(await this.exists('#frmGridref-title'))) fail('the program ended');
   }
 
   // A window's distance from the viewport's centre, both ways.
   async offCentre(selector) {
-    return this.page.$eval(selector, (w) => {
-      const r = w.getBoundingClientRect();
+    return this.page.evaluate((s) => {
+      const r = document.querySelector(s).getBoundingClientRect();
       const root = document.documentElement;
       return [r.left + r.width / 2 - root.clientWidth / 2, r.top + r.height / 2 - root.clientHeight / 2];
-    });
+    }, selector);
   }
 
   async checkCentred(selector, what) {
@@ -125,12 +152,11 @@ class User {
     if (Math.abs(dx) > 1 || Math.abs(dy) > 1) fail(`${what} is off centre by ${dx}, ${dy}`);
   }
 
-  // A screenshot of part of the conversion window's client area.
-  shot(x, y, width, height) {
-    return this.page.$eval('#lblHeader', (h) => {
-      const r = h.parentElement.getBoundingClientRect();
-      return [r.left, r.top];
-    }).then(([left, top]) => this.page.screenshot({ clip: { x: left + x, y: top + y, width, height } }));
+  // Pictures of the conversion window's buttons, as drawn.
+  async buttonShots() {
+    const shots = [];
+    for (const name of ['cmdConvert', 'cmdExit', 'CmdClipboard']) shots.push(await this.page.shot(`#${name}`));
+    return Buffer.concat(shots);
   }
 }
 
@@ -159,18 +185,18 @@ const scenarios = {
 
   async click_leaving_a_refused_field_is_dropped(u) {
     await u.start();
-    const before = await u.shot(184, 168, 137, 41);
+    const before = await u.page.shot('#cmdConvert');
     await u.type('5');
     // Released only once the box is answered: even so the click is dropped.
-    await u.page.hover('#cmdConvert');
-    await u.page.mouse.down();
+    await u.hover('#cmdConvert');
+    await u.page.mouseDown();
     await u.box('SA Limits?');
     await u.key('Enter');
-    await u.page.mouse.up();
-    await u.page.mouse.move(1, 1);
+    await u.page.mouseUp();
+    await u.page.mouseMove(1, 1);
     await u.waitFocus('txtDegSouth');
     // Convert is not drawn pressed: its pixels are as before the click.
-    if (!before.equals(await u.shot(184, 168, 137, 41))) fail('Convert looks different after the box');
+    if (!before.equals(await u.page.shot('#cmdConvert'))) fail('Convert looks different after the box');
     // Nor did the click convert: the label is still empty when copied.
     await u.setClipboard('sentinel');
     await u.type('26');
@@ -208,7 +234,7 @@ const scenarios = {
     await u.start();
     await u.typePosition(); await u.key('Enter');
     await u.key('Tab', 'x', 'Tab', 'x', 'Tab', 'x'); // on Convert, Exit and Copy to Clipboard
-    await u.page.waitForTimeout(300);
+    await sleep(300);
     await u.running();
     await u.noBox();
     await u.labelIs('2628AB25');
@@ -219,12 +245,12 @@ const scenarios = {
   // border: as drawn before, and pressed by Enter.
   async default_border_back_on_convert_after_retry(u) {
     await u.start();
-    const before = await u.shot(184, 168, 321, 153);
+    const before = await u.buttonShots();
     await u.key('Shift+Tab');
     await u.box('SA Limits?');
     await u.key('Enter'); // Retry
     await u.waitFocus('txtDegSouth');
-    if (!before.equals(await u.shot(184, 168, 321, 153))) fail('the buttons look different after Retry');
+    if (!before.equals(await u.buttonShots())) fail('the buttons look different after Retry');
     await u.type('26'); await u.key('Enter');
     await u.labelIs('260AA1');
   },
@@ -233,22 +259,22 @@ const scenarios = {
   // dark both are drawn as under a light one, and the title window's texts
   // keep a contrast of at least 4.5:1 with their background.
   async readable_under_a_dark_scheme_and_forced_dark(u) {
-    const cdp = await u.page.context().newCDPSession(u.page);
+    const cdp = await u.page.cdp();
     const dark = async (on) => {
-      await u.page.emulateMedia({ colorScheme: on ? 'dark' : 'light' });
+      await u.page.pw.emulateMedia({ colorScheme: on ? 'dark' : 'light' });
       await cdp.send('Emulation.setAutoDarkModeOverride', on ? { enabled: true } : {});
     };
     await u.launch();
     for (const window of ['the title window', 'the conversion window']) {
-      const light = await u.page.screenshot();
+      const light = await u.page.pw.screenshot();
       await dark(true);
-      if (!light.equals(await u.page.screenshot())) fail(`${window} is recoloured`);
+      if (!light.equals(await u.page.pw.screenshot())) fail(`${window} is recoloured`);
       await dark(false);
       if (window === 'the title window') { await u.key('Enter'); await u.waitFocus('txtDegSouth'); }
     }
     await dark(true);
     await u.launch();
-    const ratios = await u.page.$$eval('#Frame1 .label', (labels) => labels.map((l) => {
+    const ratios = await u.page.evaluate(() => [...document.querySelectorAll('#Frame1 .label')].map((l) => {
       const luminance = (css) => {
         const [r, g, b] = css.match(/[\d.]+/g).slice(0, 3).map((v) => {
           const c = Number(v) / 255;
@@ -264,13 +290,35 @@ const scenarios = {
     for (const [id, ratio] of ratios) if (ratio < 4.5) fail(`${id} has a contrast of ${ratio.toFixed(2)}`);
   },
 
+  // Under forced colours the default border, which also shows which button
+  // has the focus, stays apart from the other buttons' as drawn.
+  async default_button_seen_under_forced_colours(u) {
+    await u.page.pw.emulateMedia({ forcedColors: 'active' });
+    await u.start();
+    const wears = async (name) => {
+      const shots = {};
+      for (const b of ['cmdConvert', 'cmdExit', 'CmdClipboard']) {
+        // A button's top left corner, its edge: one like the others' is no mark.
+        const r = await u.rect(`#${b}`);
+        shots[b] = await u.page.pw.screenshot({ clip: { x: r.x, y: r.y, width: 8, height: 8 } });
+      }
+      const others = Object.keys(shots).filter((b) => b !== name);
+      if (others.some((b) => shots[b].equals(shots[name]))) fail(`${name} looks as the others do`);
+      if (!shots[others[0]].equals(shots[others[1]])) fail(`${others} look apart`);
+    };
+    await wears('cmdConvert');
+    await u.type('26'); // no box over the buttons
+    await u.click('CmdClipboard');
+    await wears('CmdClipboard');
+  },
+
   // Alt with any letter but x presses nothing and moves nothing.
   async alt_with_another_letter_does_nothing(u) {
     await u.start();
     await u.setClipboard('sentinel');
     await u.typePosition();
     for (const letter of 'abcdefghijklmnopqrstuvwyz') await u.key(`Alt+${letter}`);
-    await u.page.waitForTimeout(300);
+    await sleep(300);
     await u.running();
     await u.noBox();
     await u.waitFocus('txtMinEast');
@@ -278,9 +326,15 @@ const scenarios = {
     await u.labelIs(''); // not converted
   },
 
-  // Shift+Tab goes round the tab order the other way.
+  // Shift+Tab goes round the tab order the other way, by the window, not by
+  // the browser's own focus navigation, which may leave the page (WebKit
+  // gives Shift+Tab the key 'Unidentified', only its code is 'Tab').
   async shift_tab_goes_round_the_other_way(u) {
     await u.start();
+    await u.page.evaluate(() => {
+      window.browserTabs = 0;
+      window.addEventListener('keydown', (e) => { if (e.code === 'Tab' && !e.defaultPrevented) window.browserTabs += 1; });
+    });
     await u.typePosition(); // in txtMinEast
     for (const name of ['txtDegEast', 'txtMinSouth', 'txtDegSouth', 'CmdClipboard', 'cmdExit',
       'cmdConvert', 'txtMinEast']) {
@@ -288,6 +342,64 @@ const scenarios = {
       await u.waitFocus(name);
     }
     await u.noBox();
+    const left = await u.page.evaluate(() => window.browserTabs);
+    if (left) fail(`${left} presses of Tab left to the browser`);
+  },
+
+  // A field left with no control taking the focus (a phone keyboard's Done)
+  // is checked, once: not again when the focus then lands on a control.
+  async field_left_for_nothing_is_checked_once(u) {
+    await u.start();
+    await u.type('99');
+    const blur = () => u.page.evaluate(() => document.activeElement.blur());
+    await blur();
+    await u.box('SA Limits?');
+    await u.key('Enter'); // Retry
+    await u.waitFocus('txtDegSouth');
+    await u.type('26');
+    await blur();
+    await u.click('txtMinSouth');
+    await u.type('99');
+    await blur();
+    await u.box('Invalid Data?');
+    await u.key('Enter');
+    await u.waitFocus('txtMinSouth');
+    await u.type('14');
+    await blur();
+    await u.click('cmdConvert');
+    await sleep(200);
+    await u.noBox();
+    if (await u.page.evaluate(() => window.boxes) !== 2) fail('not one box for each refused field');
+    await u.labelIs('260AA21');
+  },
+
+  // The browser's own keys (zoom here) stay the browser's on the title
+  // window and while the box is open, which answer only their own keys.
+  async browser_keys_left_to_the_browser(u) {
+    const zoom = ['Control+=', 'Control+-', 'Control+0'];
+    const left = async (what) => {
+      const keys = await u.page.evaluate(() => window.browserKeys.splice(0));
+      if (keys.join() !== 'Control+=,Control+-,Control+0') fail(`${what} left the browser ${keys}`);
+    };
+    await u.launch();
+    await u.page.evaluate(() => {
+      window.browserKeys = [];
+      window.addEventListener('keydown', (e) => {
+        if (e.ctrlKey && e.key !== 'Control' && !e.defaultPrevented) window.browserKeys.push(`Control+${e.key}`);
+      });
+    });
+    await u.key(...zoom);
+    await left('the title window');
+    if (await u.exists('#txtDegSouth')) fail('the title window went on a browser key');
+    await u.key('Enter');
+    await u.waitFocus('txtDegSouth');
+    await u.type('5'); await u.key('Tab');
+    await u.box('SA Limits?');
+    await u.key(...zoom);
+    await left('the box');
+    await u.key('Enter'); // still Retry
+    await u.waitFocus('txtDegSouth');
+    if (await u.page.evaluate(() => window.boxes) !== 1) fail('more than one box');
   },
 
   // While the box is open the window behind it takes nothing: not the second
@@ -297,15 +409,14 @@ const scenarios = {
     await u.start();
     await u.setClipboard('sentinel');
     await u.type('99');
-    await u.page.dblclick('#cmdConvert');
-    if (!(await u.page.$('.box'))) fail('the double click answered the box');
+    await u.dblclick('#cmdConvert');
+    if (!(await u.exists('.box'))) fail('the double click answered the box');
     for (const selector of ['#txtMinEast', '#cmdExit', '#CmdClipboard', '#frmGridref-title + .close']) {
-      const r = await u.page.locator(selector).boundingBox();
-      await u.page.mouse.click(r.x + r.width / 2, r.y + r.height / 2);
+      await u.clickAt(...await u.point(selector));
     }
     await u.key('Tab', 'Tab'); // round the box's two buttons, back on Retry
-    await u.page.focus('#txtMinEast');
-    if (!(await u.page.evaluate(() => document.activeElement.closest('.box')))) fail('the focus left the box');
+    await u.focus('#txtMinEast');
+    if (!(await u.page.evaluate(() => !!document.activeElement.closest('.box')))) fail('the focus left the box');
     await u.key('Enter'); // Retry, once
     await u.waitFocus('txtDegSouth');
     await u.running();
@@ -313,20 +424,19 @@ const scenarios = {
     if (await u.clipboard() !== 'sentinel') fail('copied');
     // A third press as quick, on Retry, is a click of the box's own.
     await u.type('99');
-    await u.page.dblclick('#cmdConvert');
-    const r = await u.page.locator('.box .buttons button').first().boundingBox(); // Retry
-    await u.page.mouse.move(r.x + r.width / 2, r.y + r.height / 2);
-    await u.page.mouse.down({ clickCount: 3 });
-    await u.page.mouse.up({ clickCount: 3 });
+    await u.dblclick('#cmdConvert');
+    await u.hover('.box .buttons button'); // Retry
+    await u.page.mouseDown(3);
+    await u.page.mouseUp(3);
     await u.waitFocus('txtDegSouth');
-    if (await u.page.$('.box')) fail('a quick third click on Retry was refused');
+    if (await u.exists('.box')) fail('a quick third click on Retry was refused');
   },
 
   // A screen reader names the title window, which has no caption, and says
   // how to go on, as for the desktop programs.
   async splash_named_for_a_screen_reader(u) {
     await u.launch();
-    const cdp = await u.page.context().newCDPSession(u.page);
+    const cdp = await u.page.cdp();
     const { nodes } = await cdp.send('Accessibility.getFullAXTree');
     const read = nodes.filter((n) => n.role?.value === 'dialog')
       .map((n) => `${n.name?.value}: ${n.description?.value}`);
@@ -339,7 +449,7 @@ const scenarios = {
   async result_announced_on_each_convert(u) {
     await u.start();
     await u.typePosition();
-    const cdp = await u.page.context().newCDPSession(u.page);
+    const cdp = await u.page.cdp();
     const seen = new Set();
     const steps = [
       [['Enter'], '2628AB25'], [['Enter'], '2628AB25'], [['Backspace', '1', 'Enter'], '2628AB23'],
@@ -357,6 +467,57 @@ const scenarios = {
       seen.add(text.nodeId);
     }
     await u.waitFocus('txtMinEast');
+  },
+
+  // The title window's texts are read as they are seen, top to bottom; none
+  // lies over another or over the picture, and none is a patch of another
+  // colour on the frame.
+  async splash_reads_in_order_without_overlap_or_patches(u) {
+    await u.launch();
+    const { order, overlaps, patches } = await u.page.evaluate(() => {
+      const frame = document.getElementById('Frame1');
+      const controls = [...frame.children];
+      const overlaps = [];
+      controls.forEach((a, i) => controls.slice(i + 1).forEach((b) => {
+        const [p, q] = [a.getBoundingClientRect(), b.getBoundingClientRect()];
+        if (p.left < q.right && q.left < p.right && p.top < q.bottom && q.top < p.bottom) overlaps.push(`${a.id}/${b.id}`);
+      }));
+      const surface = getComputedStyle(frame).backgroundColor;
+      const patches = controls.filter((c) => c.matches('.label') && getComputedStyle(c).backgroundColor !== surface)
+        .map((c) => c.id);
+      return { order: controls.filter((c) => c.matches('.label')).map((c) => c.id), overlaps, patches };
+    });
+    if (order.join() !== 'lblTitle1,lblTitle2,lblProgVersion,lblCopyright,lblCompany') fail(`read as ${order}`);
+    if (overlaps.length) fail(`overlapping: ${overlaps}`);
+    if (patches.length) fail(`patches: ${patches}`);
+  },
+
+  // Saved as the browser's "Webpage, Complete" does (the document as it
+  // stands), with the box open, the page opens as one fresh run.
+  async saved_page_opens_as_one_run(u) {
+    await u.start();
+    await u.typePosition(); await u.key('Enter');
+    await u.click('txtDegSouth'); await u.key('Control+A'); await u.type('5'); await u.key('Tab');
+    await u.box('SA Limits?');
+    const html = await u.page.evaluate(() => `<!DOCTYPE html>\n${document.documentElement.outerHTML}`);
+    const saved = join(mkdtempSync(join(tmpdir(), 'quadrangler-saved-')), 'quadrangler.html');
+    writeFileSync(saved, html);
+    try {
+      await u.launch(pathToFileURL(saved).href);
+      // The left-overs' style attributes, refused before the script clears them.
+      await u.page.evaluate(() => {
+        window.violations = window.violations.filter((v) => !v.startsWith('style-src-attr'));
+      });
+      const left = await u.page.evaluate(() => [document.querySelectorAll('.window, .overlay, [inert]').length,
+        document.getElementById('ended').hidden]);
+      if (left.join() !== '1,true') fail(`windows, boxes and inert parts, the notice hidden: ${left}`);
+      await u.key('Enter');
+      await u.waitFocus('txtDegSouth');
+      await u.typePosition(); await u.key('Enter');
+      await u.labelIs('2628AB25');
+    } finally {
+      rmSync(dirname(saved), { recursive: true, force: true });
+    }
   },
 
   async alt_x_ends_with_status_0(u) {
@@ -381,9 +542,9 @@ const scenarios = {
     await u.key('Escape');
     await u.waitEnded();
     await u.key('Escape', 'Enter', 'x');
-    await u.page.mouse.click(400, 300);
-    await u.page.waitForTimeout(200);
-    if (await u.page.$('.window')) fail('a window came back');
+    await u.clickAt(400, 300);
+    await sleep(200);
+    if (await u.exists('.window')) fail('a window came back');
     await u.click('again');
     await u.waitFor('no splash after starting again', () => !!document.getElementById('Frame1'));
   },
@@ -402,8 +563,8 @@ const scenarios = {
     await u.launch();
     await u.key('Shift', 'ArrowLeft', 'F5');
     await u.click('imgLogo'); await u.click('lblTitle1');
-    await u.page.waitForTimeout(300);
-    if (await u.page.$('#txtDegSouth')) fail('dismissed by a key or click that does not count');
+    await sleep(300);
+    if (await u.exists('#txtDegSouth')) fail('dismissed by a key or click that does not count');
     await u.click('Frame1', { x: 240, y: 22 }); // (248, 30) of the window
     await u.waitFocus('txtDegSouth');
     await u.launch();
@@ -413,7 +574,7 @@ const scenarios = {
     await u.launch();
     await u.key('7');
     await u.waitFocus('txtDegSouth');
-    if (await u.page.inputValue('#txtDegSouth') !== '') fail('the key was typed into the field');
+    if (await u.value('#txtDegSouth') !== '') fail('the key was typed into the field');
   },
 
   // Where the page may not use the clipboard API, the copy command puts the
@@ -434,45 +595,75 @@ const scenarios = {
     await u.waitEnded();
   },
 
-  // NumberText's decimal separator is the browser language's.
+  // NumberText's decimal separator is the browser language's. Its phone
+  // keypad would offer only the comma: the fields ask for the whole keyboard.
   async decimal_comma_from_the_language(u) {
     await u.start();
+    const modes = await u.page.evaluate(() => [...document.querySelectorAll('input')].map((f) => f.inputMode));
+    if (modes.join() !== 'text,text,text,text') fail(`input modes ${modes}`);
     await u.type('26.5'); await u.key('Tab'); await u.type('14'); await u.key('Tab');
     await u.type('28'); await u.key('Tab'); await u.type('29'); await u.key('Enter');
     await u.labelIs('26,528AB25');
   },
 
-  // Narrower than the window: the whole window scaled to the width, in its
-  // proportions; fingers tap it; the fields ask for the numeric keyboard.
-  async narrow_viewport_scales_the_window(u) {
-    const fits = async (what) => {
-      const [width, ratio, drawnRatio] = await u.page.$eval('.window', (w) => {
-        const r = w.getBoundingClientRect();
-        return [r.width, w.offsetHeight / w.offsetWidth, r.height / r.width];
-      });
-      const viewport = u.page.viewportSize().width;
-      if (Math.abs(width - viewport) > 1) fail(`${what} is ${width} wide in a viewport of ${viewport}`);
-      if (Math.abs(ratio - drawnRatio) > 0.01) fail(`${what} is drawn in other proportions`);
-      await u.checkCentred('.window', what);
-    };
+  // Narrower than the window (a phone, or a desktop browser zoomed in): the
+  // title window scaled to the width, in its proportions, a tap anywhere on
+  // it going on; the conversion window laid out for a finger, in tab order,
+  // every field and button at least 44 x 44, field text at least 16 px,
+  // nothing wider than the screen; the fields ask for the numeric keyboard.
+  async narrow_viewport_lays_out_for_a_finger(u) {
     await u.launch();
-    await fits('the title window');
-    await u.page.tap('#Frame1', { position: { x: 240, y: 22 } });
+    const [width, ratio, drawnRatio, viewport] = await u.page.evaluate(() => {
+      const w = document.querySelector('.window');
+      const r = w.getBoundingClientRect();
+      return [r.width, w.offsetHeight / w.offsetWidth, r.height / r.width, innerWidth];
+    });
+    if (Math.abs(width - viewport) > 1) fail(`the title window is ${width} wide in a viewport of ${viewport}`);
+    if (Math.abs(ratio - drawnRatio) > 0.01) fail('the title window is drawn in other proportions');
+    await u.checkCentred('.window', 'the title window');
+    await u.tap('#lblTitle2'); // anywhere on it
     await u.waitFocus('txtDegSouth');
-    await fits('the conversion window');
-    const modes = await u.page.$$eval('input', (fields) => fields.map((f) => f.inputMode));
+    const faults = await u.page.evaluate(() => {
+      const found = [];
+      const root = document.documentElement;
+      if (root.scrollWidth > root.clientWidth) found.push(`the page scrolls sideways (${root.scrollWidth})`);
+      for (const c of document.querySelectorAll('.client .control')) {
+        const r = c.getBoundingClientRect();
+        if (r.left < 0 || r.right > root.clientWidth) found.push(`${c.id} out of the screen`);
+        if (c.matches('input, button') && (r.width < 44 || r.height < 44)) found.push(`${c.id} ${r.width}x${r.height}`);
+        if (c.matches('input') && parseFloat(getComputedStyle(c).fontSize) < 16) found.push(`${c.id} text small`);
+      }
+      const order = [...document.querySelectorAll('.client input, .client button')]
+        .sort((a, b) => a.getBoundingClientRect().top - b.getBoundingClientRect().top).map((c) => c.id);
+      if (order.join() !== 'txtDegSouth,txtMinSouth,txtDegEast,txtMinEast,cmdConvert,cmdExit,CmdClipboard') {
+        found.push(`laid out as ${order}`);
+      }
+      return found;
+    });
+    if (faults.length) fail(faults.join('; '));
+    const modes = await u.page.evaluate(() => [...document.querySelectorAll('input')].map((f) => f.inputMode));
     if (modes.join() !== 'decimal,decimal,decimal,decimal') fail(`input modes ${modes}`);
     await u.typePosition();
-    await u.page.tap('#cmdConvert');
-    await u.page.tap('#CmdClipboard');
+    await u.tap('#cmdConvert');
+    await u.tap('#CmdClipboard');
     await u.waitClipboard('2628AB25');
+    // 99 left by the keyboard's Done: the box, its buttons for a finger.
+    await u.tap('#txtDegSouth');
+    await u.key('Control+A'); await u.type('99');
+    await u.page.evaluate(() => document.activeElement.blur());
+    await u.box('SA Limits?');
+    const small = await u.page.evaluate(() => [...document.querySelectorAll('.box .buttons button')]
+      .map((b) => b.getBoundingClientRect()).filter((r) => r.width < 44 || r.height < 44).length);
+    if (small) fail(`${small} of the box's buttons smaller than 44 x 44`);
+    await u.tap('.box .buttons button'); // Retry
+    await u.waitFocus('txtDegSouth');
   },
+
 
   // The page asks for nothing but its own file, and its policy refuses any
   // request it might make.
   async no_request_but_its_own_file(u) {
-    const requests = [];
-    u.page.on('request', (r) => requests.push(r.url()));
+    const { requests } = u.page;
     await u.start();
     await u.typePosition(); await u.key('Enter');
     await u.click('CmdClipboard');
@@ -489,16 +680,18 @@ const scenarios = {
     });
     if (refused !== 'refused connect-src') fail(`a request from the page: ${refused}`);
     await u.page.evaluate(() => { window.violations = []; }); // that one was asked for
+    if (!requests) return; // the engine's automation reports none
+    // Firefox reports no request for a file it opens, only for its icon.
     const others = requests.filter((url) => url !== pageUrl && !url.startsWith('data:'));
-    if (others.length || !requests.includes(pageUrl)) fail(`requests: ${requests.join(', ')}`);
+    if (others.length || !requests.length) fail(`requests: ${requests.join(', ')}`);
   },
 
   async held_key_on_the_splash_repeats_nothing(u) {
     await u.launch();
-    await u.page.keyboard.down('2');
+    await u.page.keyDown('2');
     await u.waitFocus('txtDegSouth');
-    for (let i = 0; i < 5; i++) await u.page.keyboard.down('2'); // held: auto-repeats
-    await u.page.keyboard.up('2');
+    for (let i = 0; i < 5; i++) await u.page.keyDown('2'); // held: auto-repeats
+    await u.page.keyUp('2');
     await u.typePosition();
     await u.key('Enter');
     await u.labelIs('2628AB25');
@@ -508,7 +701,7 @@ const scenarios = {
 // What each scenario's context needs beyond the defaults.
 const contexts = {
   decimal_comma_from_the_language: { locale: 'de-DE' },
-  narrow_viewport_scales_the_window: { viewport: { width: 360, height: 640 }, hasTouch: true, isMobile: true },
+  narrow_viewport_lays_out_for_a_finger: { viewport: { width: 360, height: 640 }, touch: true },
 };
 
 // The beeps and boxes of the page counted, breaches of its own policy kept.
@@ -537,26 +730,56 @@ function scenarioNames() {
     .map((row) => row[0]);
 }
 
+// Scenarios an engine's automation cannot express, with the reason.
+const cannot = {
+  readable_under_a_dark_scheme_and_forced_dark: {
+    firefox: 'forced dark is Chromium\'s own', webkit: 'forced dark is Chromium\'s own',
+  },
+  default_button_seen_under_forced_colours: {
+    firefox: 'its automation cannot force colours', webkit: 'its automation cannot force colours',
+  },
+  narrow_viewport_lays_out_for_a_finger: {
+    webkit: 'its automation has no touch: a tap arrives as a click of the mouse',
+  },
+  splash_named_for_a_screen_reader: {
+    firefox: 'its automation gives no accessibility tree', webkit: 'its automation gives no accessibility tree',
+  },
+  result_announced_on_each_convert: {
+    firefox: 'its automation gives no accessibility tree', webkit: 'its automation gives no accessibility tree',
+  },
+};
+
 async function main() {
   const chosen = process.argv.slice(3);
   const names = scenarioNames().filter((name) => !chosen.length || chosen.includes(name));
   const unlisted = chosen.length ? [] : Object.keys(scenarios).filter((n) => !scenarioNames().includes(n));
-  const browser = await launch();
+  const browsers = new Map(); // by locale: Firefox and WebKit take it at start
+  const browserFor = async (locale) => {
+    const key = engine === 'chromium' ? '' : locale;
+    if (!browsers.has(key)) browsers.set(key, await startEngine(engine, modules, { locale }));
+    return browsers.get(key);
+  };
   let passed = 0;
   let failed = 0;
+  let skipped = 0;
   for (const name of [...names, ...unlisted]) {
-    const context = await browser.newContext({
-      viewport: { width: 800, height: 600 }, locale: 'en-US', ...contexts[name],
-    });
-    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
-    await context.addInitScript(countBeepsAndBoxes);
-    const page = await context.newPage();
-    const errors = [];
-    page.on('pageerror', (e) => errors.push(e.message));
+    if (cannot[name]?.[engine]) {
+      skipped += 1;
+      console.log(`SKIP: ${name} (${engine}: ${cannot[name][engine]})`);
+      continue;
+    }
+    const options = { viewport: { width: 800, height: 600 }, locale: 'en-US', ...contexts[name] };
+    const page = await (await browserFor(options.locale)).open(options);
+    await page.prepare(countBeepsAndBoxes);
     try {
       if (!scenarios[name]) fail('the page has no steps for it');
       if (unlisted.includes(name)) fail('not in the table');
-      await scenarios[name](new User(page));
+      let timer;
+      const late = new Promise((_, reject) => {
+        timer = setTimeout(() => reject(new Failure('still running after 90 s')), 90000);
+      });
+      await Promise.race([scenarios[name](new User(page)), late]).finally(() => clearTimeout(timer));
+      const errors = [...page.errors, ...(await page.evaluate(() => window.pageErrors ?? []))];
       if (errors.length) fail(`errors in the page: ${errors.join('; ')}`);
       const violations = await page.evaluate(() => window.violations);
       if (violations.length) fail(`the page breaks its policy: ${violations.join('; ')}`);
@@ -565,15 +788,15 @@ async function main() {
     } catch (e) {
       failed += 1;
       console.log(`FAIL: ${name}\n  ${e instanceof Failure ? e.message : e.stack}`);
-      const shot = `${process.cwd()}/web.${name}.failed.png`;
-      if (await page.screenshot({ path: shot }).then(() => true, () => false)) {
+      const shot = `${process.cwd()}/web.${engine}.${name}.failed.png`;
+      if (await page.screenshot(shot).then(() => true, () => false)) {
         console.log(`  page at the failure: ${shot}`);
       }
     }
-    await context.close();
+    await page.close().catch(() => {});
   }
-  await browser.close();
-  console.log(`web: ${passed} passed, ${failed} failed`);
+  for (const browser of browsers.values()) await browser.close();
+  console.log(`web (${engine}): ${passed} passed, ${failed} failed, ${skipped} skipped`);
   process.exitCode = failed === 0 ? 0 : 1;
 }
 

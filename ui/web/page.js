@@ -23,12 +23,25 @@
   // top, so a window taller than the viewport starts at the top instead.
   function place(element) {
     const root = document.documentElement;
+    // A window with a layout for a finger takes it where it does not fit,
+    // instead of being scaled down: in CSS pixels, which the user's zoom
+    // and text size enlarge.
+    if (element.classList.contains('reflows')) {
+      element.classList.remove('phone');
+      element.style.transform = '';
+      element.classList.toggle('phone', element.offsetWidth > root.clientWidth);
+    }
     const width = element.offsetWidth;
     const height = element.offsetHeight;
     const scale = Math.min(1, root.clientWidth / width);
     element.style.transform = scale < 1 ? `scale(${scale})` : '';
     element.style.left = `${Math.round((root.clientWidth - width * scale) / 2)}px`;
     element.style.top = `${Math.max(0, Math.round((root.clientHeight - height * scale) / 2))}px`;
+  }
+
+  // WebKitGTK gives Shift+Tab the key 'Unidentified'; its code is 'Tab'.
+  function keyOf(event) {
+    return event.key === 'Unidentified' && event.code === 'Tab' ? 'Tab' : event.key;
   }
 
   function colour(name, fallback = '') {
@@ -67,7 +80,10 @@
       case 'textBox':
         element = document.createElement('input');
         element.type = 'text';
-        element.inputMode = 'decimal';
+        // A phone's decimal keypad has the language's separator only: where
+        // that is a comma, which ends the number, the whole keyboard, whose
+        // full stop is at hand.
+        element.inputMode = decimalSeparator() === '.' ? 'decimal' : 'text';
         element.autocomplete = 'off';
         element.spellcheck = false;
         element.setAttribute('autocapitalize', 'off');
@@ -250,18 +266,20 @@
       if (event.detail === 0 || button === this.pressed) this.close(value);
     }
 
+    // Only the keys the box answers are taken; the browser's own (zoom,
+    // find, F5, F6) stay the browser's. Space presses the focused button.
     keyDown(event) {
-      if (event.key === ' ' && !event.altKey) return; // presses the focused button
-      event.preventDefault();
+      const key = keyOf(event);
       if (event.ctrlKey || event.altKey || event.metaKey) return;
       const at = this.buttons.indexOf(document.activeElement);
-      if (event.key === 'Escape') this.close(this.escape);
-      else if (event.key === 'Enter') this.close(Number((this.buttons[at] ?? this.buttons[0]).value));
-      else if (['Tab', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'].includes(event.key)) {
-        const back = (event.key === 'Tab' && event.shiftKey) || event.key === 'ArrowLeft' || event.key === 'ArrowUp';
+      if (key === 'Escape') this.close(this.escape);
+      else if (key === 'Enter') this.close(Number((this.buttons[at] ?? this.buttons[0]).value));
+      else if (['Tab', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'].includes(key)) {
+        const back = (key === 'Tab' && event.shiftKey) || key === 'ArrowLeft' || key === 'ArrowUp';
         const n = this.buttons.length;
         this.buttons[(Math.max(at, 0) + (back ? n - 1 : 1)) % n].focus();
-      }
+      } else return;
+      event.preventDefault();
     }
 
     mouseDown(event) {
@@ -296,11 +314,24 @@
       element.setAttribute('aria-description', layout.accessibleDescription);
       element.tabIndex = -1;
       let frame = null;
-      for (const c of layout.controls) {
+      const inFrame = [];
+      layout.controls.forEach((c, index) => {
         const control = createControl(c, run.layouts.defaultFontPoints, false);
-        (c.parent ? frame : client).append(control);
+        if (!c.parent) client.append(control);
+        else {
+          // Drawn in the window's own order; the labels opaque in the
+          // frame's colour, not in patches of another.
+          control.style.zIndex = String(index);
+          if (c.kind === 'label') control.style.background = frame.style.background;
+          inFrame.push({ c, control });
+        }
         if (c.kind === 'frame') frame = control;
-      }
+      });
+      // Read as seen, top to bottom and left to right, not in the order the
+      // window lists them.
+      inFrame.sort((a, b) => a.c.top - b.c.top || a.c.left - b.c.left);
+      this.readingOrder = inFrame.map(({ control }) => control);
+      frame.append(...this.readingOrder);
       this.frame = frame;
       this.element = element;
       // Pressed and released on the surface itself, not on a label or the
@@ -311,17 +342,43 @@
         if (e.button === 0 && e.target === frame && this.pressed && this.released) this.Frame1_Click();
         this.pressed = this.released = false;
       });
+      // A finger cannot aim at the frame between the texts: a tap anywhere
+      // on the window goes on.
+      run.on(element, 'pointerdown', (e) => { this.tapped = e.pointerType === 'touch'; });
+      run.on(element, 'click', () => { if (this.tapped) this.dismiss(); });
       document.body.append(element);
-      place(element);
+      this.fit();
       element.focus({ preventScroll: true });
     }
 
+    // The texts as they are drawn, in whatever font and size: one that would
+    // lie over another moves below it, or right of the picture.
+    separate() {
+      const box = (e) => ({ left: e.offsetLeft, top: e.offsetTop, right: e.offsetLeft + e.offsetWidth,
+        bottom: e.offsetTop + e.offsetHeight });
+      const order = this.readingOrder;
+      for (let i = 1; i < order.length; i++) {
+        for (let j = 0; j < i; j++) {
+          const [a, b] = [box(order[j]), box(order[i])];
+          if (a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom) continue;
+          const picture = [order[i], order[j]].find((e) => e.matches('img'));
+          if (picture) {
+            const label = picture === order[i] ? order[j] : order[i];
+            label.style.left = `${box(picture).right + 2}px`;
+          } else {
+            order[i].style.top = `${a.bottom}px`;
+          }
+        }
+      }
+    }
+
     // By the key, as the desktop programs decide: Escape, Enter, Backspace
-    // and Tab count; keys without a character and Alt or Meta combinations
-    // (but AltGr, which is Ctrl+Alt) do not.
+    // and Tab count; keys without a character and Alt, Meta or Ctrl
+    // combinations (but AltGr, which is Ctrl+Alt) do not.
     static producesCharacter(e) {
       if ((e.altKey || e.metaKey) && !e.ctrlKey) return false;
-      if (['Enter', 'Escape', 'Backspace', 'Tab'].includes(e.key)) return true;
+      if (e.ctrlKey && !e.altKey) return false; // the browser's: zoom, find
+      if (['Enter', 'Escape', 'Backspace', 'Tab'].includes(keyOf(e))) return true;
       return !e.isComposing && [...e.key].length === 1;
     }
 
@@ -345,7 +402,10 @@
       this.run.openConversionWindow();
     }
 
-    fit() { place(this.element); }
+    fit() {
+      this.separate();
+      place(this.element);
+    }
   }
 
   // frmGridref, rendered from its table; every reaction goes through the
@@ -382,10 +442,19 @@
         this[`${name}_LostFocus`] = () => run.call('qd_field_left', index);
         run.on(this.controls[name], 'focusout', (e) => {
           if (e.relatedTarget && client.contains(e.relatedTarget)) this.leaving = name;
+          else if (!e.relatedTarget) setTimeout(() => this.leftForNothing(name));
         });
       });
       run.on(client, 'focusin', (e) => this.focusIn(e.target));
       for (const button of this.buttons) run.on(button, 'click', (e) => this.clicked(button, e));
+      // Its layout for a finger: each caption beside the field it names, every
+      // other control a row of its own, in tab order.
+      element.classList.add('reflows');
+      layout.controls.forEach((c, i) => {
+        const next = layout.controls[i + 1];
+        const role = c.kind === 'textBox' ? 'field' : c.kind === 'label' && next?.kind === 'textBox' ? 'caption' : 'row';
+        this.controls[c.name].classList.add(role);
+      });
       document.body.append(element);
       this.Form_Load();
       this.defaultButton.classList.add('default');
@@ -399,7 +468,7 @@
 
     fit() { place(this.element); }
 
-    // Only a move to another of the window's controls is the user leaving a
+    // A move to another of the window's controls is the user leaving a
     // field: not the page losing the focus, nor the box taking it, nor the
     // focus given back after Retry. Checked once the focus has arrived.
     focusIn(target) {
@@ -407,6 +476,16 @@
       const left = this.leaving;
       this.leaving = null;
       if (left && left !== target.id) this[`${left}_LostFocus`]();
+    }
+
+    // A field left with no control taking the focus (a phone keyboard's Done,
+    // blur()) is left too, once: the focus lands nowhere that checks it
+    // again. Not when the page itself lost the focus: it comes back to the
+    // field.
+    leftForNothing(name) {
+      const focus = document.activeElement;
+      if (!document.hasFocus() || this.run.box || (focus && focus !== document.body)) return;
+      this[`${name}_LostFocus`]();
     }
 
     // On the focused button; on the window's default button otherwise.
@@ -450,7 +529,8 @@
     // The keys the window handles, as a dialog does, before the browser's
     // own meaning of them: Enter, Escape, Tab, and Alt with anything.
     keyDown(event) {
-      const { key, ctrlKey, altKey, metaKey, shiftKey } = event;
+      const { ctrlKey, altKey, metaKey, shiftKey } = event;
+      const key = keyOf(event);
       if (this.run.dropsKey(event.repeat ? 1 : 0, event)) return event.preventDefault();
       if (event.isComposing) return; // an input method's, not the window's
       if (altKey && !ctrlKey && !metaKey) {
@@ -635,12 +715,27 @@
     }
   }
 
+  // A page saved with what it showed ("Webpage, Complete") holds the last
+  // run's windows after this script, unstyled by the policy: cleared once
+  // they are parsed, so that it opens as one fresh run.
+  async function clearSaved() {
+    if (document.readyState === 'loading') {
+      await new Promise((r) => document.addEventListener('DOMContentLoaded', r, { once: true }));
+    }
+    for (const e of [...document.body.children]) {
+      if (!e.matches('noscript, script, #ended')) e.remove();
+      else e.inert = false;
+    }
+    ended.hidden = true;
+  }
+
   async function load() {
     const text = atob(document.getElementById('module').textContent.trim());
     const bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
     const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
     compiled = await WebAssembly.compile(await new Response(stream).arrayBuffer());
+    await clearSaved();
     new Run();
   }
 
