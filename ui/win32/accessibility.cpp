@@ -5,7 +5,6 @@
 #include <uiautomationcore.h>
 
 #include <string>
-#include <type_traits>
 
 namespace ui::win32 {
 namespace {
@@ -29,21 +28,22 @@ HMODULE SystemLibrary(const wchar_t* name) {
   return LoadLibraryW((std::wstring(folder, length) + L'\\' + name).c_str());
 }
 
+// The function of that name in the module, if both are there.
+template <typename Pointer> void Find(HMODULE module, Pointer& pointer, const char* name) {
+  if (module)
+    pointer = reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 const ComFunctions& Com() {
   static const ComFunctions functions = [] {
     ComFunctions f;
-    const auto find = [](HMODULE module, auto& pointer, const char* name) {
-      if (module)
-        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    };
     const HMODULE ole32 = SystemLibrary(L"ole32.dll");
     const HMODULE oleaut32 = SystemLibrary(L"oleaut32.dll");
     const HMODULE oleacc = SystemLibrary(L"oleacc.dll");
-    find(ole32, f.coInitializeEx, "CoInitializeEx");
-    find(oleaut32, f.sysAllocString, "SysAllocString");
-    find(oleacc, f.createStdAccessibleObject, "CreateStdAccessibleObject");
-    find(oleacc, f.lresultFromObject, "LresultFromObject");
+    Find(ole32, f.coInitializeEx, "CoInitializeEx");
+    Find(oleaut32, f.sysAllocString, "SysAllocString");
+    Find(oleacc, f.createStdAccessibleObject, "CreateStdAccessibleObject");
+    Find(oleacc, f.lresultFromObject, "LresultFromObject");
     // The object is handed to the screen reader through COM.
     if (f.Complete()) f.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     return f;
@@ -212,18 +212,13 @@ constexpr int kMostRecent = 3;
 NotificationFunctions& Notifications() {
   static NotificationFunctions functions = [] {
     NotificationFunctions f;
-    const auto find = [](HMODULE module, auto& pointer, const char* name) {
-      if (module)
-        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    };
     const HMODULE uia = SystemLibrary(L"uiautomationcore.dll");
     const HMODULE oleaut32 = SystemLibrary(L"oleaut32.dll");
-    find(uia, f.clientsAreListening, "UiaClientsAreListening");
-    find(uia, f.hostProviderFromHwnd, "UiaHostProviderFromHwnd");
-    find(uia, f.raiseNotificationEvent, "UiaRaiseNotificationEvent");
-    find(oleaut32, f.sysAllocString, "SysAllocString");
-    find(oleaut32, f.sysFreeString, "SysFreeString");
+    Find(uia, f.clientsAreListening, "UiaClientsAreListening");
+    Find(uia, f.hostProviderFromHwnd, "UiaHostProviderFromHwnd");
+    Find(uia, f.raiseNotificationEvent, "UiaRaiseNotificationEvent");
+    Find(oleaut32, f.sysAllocString, "SysAllocString");
+    Find(oleaut32, f.sysFreeString, "SysFreeString");
     return f;
   }();
   return functions;
