@@ -583,7 +583,9 @@
       this.ended = false;
       this.box = null;
       this.window = null;
-      const instance = new WebAssembly.Instance(compiled, { env: this.imports() });
+      const instance = new WebAssembly.Instance(compiled, {
+        env: this.imports(), wasi_snapshot_preview1: this.standardError(),
+      });
       this.exports = instance.exports;
       this.exports._initialize();
       this.asyncifyData = this.exports.qd_asyncify_data();
@@ -628,6 +630,29 @@
       const pointer = this.exports.qd_inbox(bytes.length);
       new Uint8Array(this.exports.memory.buffer, pointer, bytes.length).set(bytes);
       return bytes.length;
+    }
+
+    // libc++ 19 writes the message of an abort to standard error before it
+    // traps (libc++ 14 did not): the console gets it, and nothing else can
+    // be opened.
+    standardError() {
+      return {
+        fd_write: (fd, iovs, count, written) => {
+          const view = new DataView(this.exports.memory.buffer);
+          let text = '';
+          let total = 0;
+          for (let i = 0; i < count; i++) {
+            const length = view.getUint32(iovs + 8 * i + 4, true);
+            text += this.text(view.getUint32(iovs + 8 * i, true), length);
+            total += length;
+          }
+          if (fd === 2) console.error(text);
+          view.setUint32(written, total, true);
+          return 0;
+        },
+        fd_seek: () => 70, // ESPIPE: a stream
+        fd_close: () => 0,
+      };
     }
 
     imports() {
