@@ -165,11 +165,15 @@ class WebKitPage {
     });
     const port = await freePort();
     // Settings of its own: on a busy machine the two presses of a double
-    // click made by the driver may lie further apart than GTK's 400 ms.
+    // click made by the driver may lie further apart than GTK's 400 ms. A
+    // cache of its own too: the user's kept the page of an earlier build.
     const home = mkdtempSync(join(tmpdir(), 'quadrangler-webkit-'));
     mkdirSync(join(home, 'gtk-3.0'));
     writeFileSync(join(home, 'gtk-3.0', 'settings.ini'), '[Settings]\ngtk-double-click-time=1500\n');
-    const env = { ...process.env, DISPLAY: display, WAYLAND_DISPLAY: '', GDK_BACKEND: 'x11', XDG_CONFIG_HOME: home };
+    const env = {
+      ...process.env, DISPLAY: display, WAYLAND_DISPLAY: '', GDK_BACKEND: 'x11', XDG_CONFIG_HOME: home,
+      XDG_CACHE_HOME: join(home, 'cache'), XDG_DATA_HOME: join(home, 'data'),
+    };
     // WebKit takes its language from the C library's locale, which a minimal
     // machine has not generated: made for this browser alone.
     if (locale) {
