@@ -13,10 +13,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
               "Converts a position typed as degrees and minutes south and east into its\n"
               "reference on the 3 x 3-minute grid, to read off or copy to the clipboard.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-# A package links against its release's libraries (Debian 13 renamed many in
-# its 64-bit time change), so each release gets its own build, told apart by
-# the version's suffix: 1.0.0+deb13 sorts above 1.0.0+deb12, and an upgrade
-# of the system brings the right one.
+# A package is built against its release's libraries (Debian 13 renamed many
+# in its 64-bit time change) and its Qt (a Qt 6.4 build never announces the
+# result, even on Qt 6.8), so each release gets its own, told apart by the
+# version's suffix: 1.0.0+deb13 sorts above 1.0.0+deb12 and replaces it.
 if(QUADRANGLER_DEBIAN_RELEASE)
   set(QUADRANGLER_DEB_VERSION ${PROJECT_VERSION}+deb${QUADRANGLER_DEBIAN_RELEASE})
 else()

@@ -17,6 +17,11 @@ release=trixie
 if [[ ${1:-} == --release=* ]]; then release=${1#--release=}; shift; fi
 what=${1:-all}
 presets=("${@:2}")
+[[ $what == run || $what == test || $what == all ]] ||
+  { echo "check-fresh-machine: '$what' is none of run, test, all (the release comes first)" >&2; exit 2; }
+for preset in "${presets[@]}"; do
+  [[ $preset != -* ]] || { echo "check-fresh-machine: '$preset' must come first" >&2; exit 2; }
+done
 case "$release" in
   trixie) name="Debian 13" ;;
   bookworm) name="Debian 12" ;;

@@ -94,7 +94,11 @@ e2e_offcentre() {
 # under Wine 10, whose frame is taller.
 e2e_check_centred() {
   local dx=? dy=? tolerance=1 deadline=$((SECONDS + 5 * E2E_SLOWDOWN))
-  [[ $E2E_PROGRAM == *.exe ]] && tolerance=5
+  if [[ $E2E_PROGRAM == *.exe ]]; then
+    tolerance=3
+    [[ "$("$(command -v wine64 || echo /usr/lib/wine/wine64)" --version 2>/dev/null)" =~ ^wine-([0-9]+) ]] &&
+      ((BASH_REMATCH[1] >= 10)) && tolerance=5
+  fi
   # A window manager frames the window a moment after it is mapped.
   while ((SECONDS < deadline)); do
     read -r dx dy < <(e2e_offcentre "$1") &&
