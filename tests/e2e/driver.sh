@@ -220,8 +220,7 @@ e2e_wait_exit() {
 # Debian 13's 32-bit Wine loader is position-independent and comes without
 # the preloader that kept the low addresses free. Under qemu-user, as here,
 # that leaves Wine unable to load a program without relocations at its fixed
-# base (NSIS's installer stub: status c0000018), and its GetDpiForWindow
-# answers 96 whatever the DPI. True where both hold.
+# base (NSIS's installer stub: status c0000018). True where both hold.
 e2e_wine32_emulated_pie() {
   local loader
   loader=$(dirname "$(command -v wine64 || echo /usr/lib/wine/wine64)")/wine
