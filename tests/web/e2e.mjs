@@ -6,7 +6,8 @@
 // Usage: node e2e.mjs PAGE.html [SCENARIO...]   (QUADRANGLER_ENGINE: chromium,
 // firefox or webkit, chromium by default; QUADRANGLER_NODE_MODULES: where npm
 // put the clients, by default beside this file)
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -16,6 +17,7 @@ const here = dirname(fileURLToPath(import.meta.url));
 const modules = resolve(process.env.QUADRANGLER_NODE_MODULES ?? join(here, 'node_modules'));
 const engine = process.env.QUADRANGLER_ENGINE ?? 'chromium';
 export const pageUrl = pathToFileURL(resolve(process.argv[2] ?? '')).href;
+const webAppDir = process.env.QUADRANGLER_WEB_APP ?? join(dirname(resolve(process.argv[2] ?? '')), 'quadrangler-web');
 const TIMEOUT = 5000;
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
@@ -29,6 +31,22 @@ export async function launch() {
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
       '--disable-dev-shm-usage'],
   });
+}
+
+// A static host for a folder, on a free port of 127.0.0.1.
+function serve(folder) {
+  const types = { html: 'text/html', webmanifest: 'application/manifest+json', png: 'image/png', js: 'text/javascript' };
+  const server = createServer((request, response) => {
+    const name = new URL(request.url, 'http://host').pathname.slice(1) || 'index.html';
+    const type = types[name.split('.').pop()];
+    if (!type || name.includes('/') || !existsSync(join(folder, name))) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': type, 'Cache-Control': 'no-cache' })
+      .end(readFileSync(join(folder, name)));
+  });
+  return new Promise((r) => server.listen(0, '127.0.0.1', () => r(server)));
 }
 
 class Failure extends Error {}
@@ -520,6 +538,31 @@ const scenarios = {
     }
   },
 
+  // The web app served from 127.0.0.1: once its worker has the page, it
+  // opens and converts with the server gone (and, in Chromium, the network
+  // off), and Chromium finds nothing missing to install it.
+  async web_app_installable_and_offline(u) {
+    const server = await serve(webAppDir);
+    const url = `http://127.0.0.1:${server.address().port}/`;
+    try {
+      await u.launch(url);
+      await u.waitFor('no worker took charge of the page', () => !!navigator.serviceWorker.controller);
+      if (u.page.cdp) {
+        const { installabilityErrors } = await (await u.page.cdp()).send('Page.getInstallabilityErrors');
+        if (installabilityErrors.length) fail(`not installable: ${installabilityErrors.map((e) => e.errorId)}`);
+      }
+    } finally {
+      server.closeAllConnections();
+      await new Promise((r) => server.close(r));
+    }
+    if (u.page.setOffline) await u.page.setOffline(true);
+    await u.launch(url);
+    await u.key('Enter');
+    await u.waitFocus('txtDegSouth');
+    await u.typePosition(); await u.key('Enter');
+    await u.labelIs('2628AB25');
+  },
+
   async alt_x_ends_with_status_0(u) {
     await u.start();
     await u.type('5');
@@ -702,6 +745,7 @@ const scenarios = {
 const contexts = {
   decimal_comma_from_the_language: { locale: 'de-DE' },
   narrow_viewport_lays_out_for_a_finger: { viewport: { width: 360, height: 640 }, touch: true },
+  web_app_installable_and_offline: { installable: true },
 };
 
 // The beeps and boxes of the page counted, breaches of its own policy kept.

@@ -19,23 +19,32 @@ const keyCombo = (combo) => (combo.length > 1 && combo.includes('+') ? combo.spl
 class ChromiumPage {
   static async start(require) {
     const { chromium } = require('playwright-core');
-    const browser = await chromium.launch({
+    const launch = {
       executablePath: '/usr/bin/chromium',
       args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
         '--disable-background-networking', '--disable-component-update', '--disable-sync',
         '--disable-dev-shm-usage'],
-    });
-    return { open: (options) => ChromiumPage.open(browser, options), close: () => browser.close() };
+    };
+    const browser = await chromium.launch(launch);
+    return {
+      open: (options) => ChromiumPage.open(browser, options, { chromium, launch }),
+      close: () => browser.close(),
+    };
   }
 
-  static async open(browser, { viewport, locale, touch }) {
-    const context = await browser.newContext({
-      viewport, locale, ...(touch ? { hasTouch: true, isMobile: true } : {}),
-    });
+  // A browser context is incognito, where nothing can be installed: a page
+  // that must be installable gets a browser with a profile of its own.
+  static async open(browser, { viewport, locale, touch, installable }, { chromium, launch }) {
+    const options = { viewport, locale, ...(touch ? { hasTouch: true, isMobile: true } : {}) };
+    const profile = installable ? mkdtempSync(join(tmpdir(), 'quadrangler-chromium-')) : null;
+    const context = profile
+      ? await chromium.launchPersistentContext(profile, { ...launch, ...options })
+      : await browser.newContext(options);
     await context.grantPermissions(['clipboard-read', 'clipboard-write']);
     const page = new ChromiumPage();
     page.context = context;
-    page.pw = await context.newPage();
+    page.profile = profile;
+    page.pw = context.pages()[0] ?? await context.newPage();
     page.requests = [];
     page.errors = [];
     page.pw.on('request', (r) => page.requests.push(r.url()));
@@ -60,7 +69,12 @@ class ChromiumPage {
   shot(selector) { return this.pw.locator(selector).screenshot(); }
   screenshot(path) { return this.pw.screenshot({ path }); }
   async cdp() { return this.context.newCDPSession(this.pw); }
-  close() { return this.context.close(); }
+  setOffline(offline) { return this.context.setOffline(offline); }
+
+  async close() {
+    await this.context.close();
+    if (this.profile) rmSync(this.profile, { recursive: true, force: true });
+  }
 }
 
 // Firefox's headless clipboard, read and written by the page without a

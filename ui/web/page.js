@@ -762,6 +762,17 @@
     compiled = await WebAssembly.compile(await new Response(stream).arrayBuffer());
     await clearSaved();
     new Run();
+    keepForOffline();
+  }
+
+  // Served as the web app (the page with a manifest), a worker keeps it for
+  // use with no network; after the first run has started, not before it.
+  function keepForOffline() {
+    if (!document.querySelector('link[rel="manifest"]') || !('serviceWorker' in navigator)) return;
+    if (location.protocol === 'file:') return; // a saved copy of the app
+    navigator.serviceWorker.register('sw.js').catch((error) => {
+      console.warn(`The program is not kept for use offline: ${error.message}`);
+    });
   }
 
   document.getElementById('again').addEventListener('click', () => {
