@@ -170,6 +170,40 @@ class User {
     if (Math.abs(dx) > 1 || Math.abs(dy) > 1) fail(`${what} is off centre by ${dx}, ${dy}`);
   }
 
+  // Captions cut by their boxes, and controls over one another.
+  cutOrCovered() {
+    return this.page.evaluate(() => {
+        const controls = [...document.querySelectorAll('.window .control:not(.frame)')];
+        const range = document.createRange();
+        const inside = (a, b) => a.left >= b.left - 0.5 && a.right <= b.right + 0.5
+          && a.top >= b.top - 0.5 && a.bottom <= b.bottom + 0.5;
+        const cut = controls.filter((c) => c.matches('.label, button') && c.textContent).filter((c) => {
+          range.selectNodeContents(c);
+          return !inside(range.getBoundingClientRect(), c.getBoundingClientRect());
+        }).map((c) => `${c.id} cut`);
+        const over = [];
+        controls.forEach((a, i) => controls.slice(i + 1).forEach((b) => {
+          const [p, q] = [a.getBoundingClientRect(), b.getBoundingClientRect()];
+          const apart = p.left >= q.right - 0.5 || q.left >= p.right - 0.5 || p.top >= q.bottom - 0.5
+            || q.top >= p.bottom - 0.5;
+          if (!apart) over.push(`${a.id} over ${b.id}`);
+        }));
+        return [...cut, ...over];
+    });
+  }
+
+  // Every caption whole in its box and no control over another but as
+  // `designed`, once the window has taken the text as it now is.
+  async captionsWhole(what, designed = []) {
+    const deadline = Date.now() + TIMEOUT;
+    for (;;) {
+      const faults = (await this.cutOrCovered()).filter((fault) => !designed.includes(fault));
+      if (!faults.length) return;
+      if (Date.now() > deadline) fail(`${what}: ${faults.join(', ')}`);
+      await sleep(50);
+    }
+  }
+
   // Pictures of the conversion window's buttons, as drawn.
   async buttonShots() {
     const shots = [];
@@ -536,6 +570,38 @@ const scenarios = {
     } finally {
       rmSync(dirname(saved), { recursive: true, force: true });
     }
+  },
+
+  // The text spacing a user may set (WCAG's: lines 1.5, letters 0.12 em,
+  // words 0.16 em), applied once the page is open, as its bookmarklet does:
+  // each window grows to hold its captions, whole and apart, and works.
+  // Taken back, the window is as designed again.
+  async captions_grow_with_the_text(u) {
+    const spacing = (on) => u.page.evaluate((set) => {
+      const sheet = new CSSStyleSheet();
+      sheet.replaceSync(`* { line-height: 1.5 !important; letter-spacing: 0.12em !important;
+        word-spacing: 0.16em !important; } p { margin-bottom: 2em !important; }`);
+      document.adoptedStyleSheets = set ? [sheet] : [];
+    }, on);
+    const width = () => u.page.evaluate(() => document.querySelector('.window').offsetWidth);
+    await u.launch();
+    await spacing(true);
+    await u.captionsWhole('the title window');
+    await spacing(false);
+    await u.key('Enter');
+    await u.waitFocus('txtDegSouth');
+    const designed = await u.cutOrCovered();
+    const designedWidth = await width();
+    await spacing(true);
+    await u.captionsWhole('the conversion window', designed);
+    if (await width() <= designedWidth) fail('the conversion window did not grow');
+    await u.checkCentred('.window', 'the conversion window');
+    await u.typePosition(); await u.key('Enter');
+    await u.captionsWhole('the conversion window with its result', designed);
+    await u.labelIs('2628AB25');
+    await spacing(false);
+    await u.waitFor('the conversion window is not as designed again',
+      (w) => document.querySelector('.window').offsetWidth === w, designedWidth);
   },
 
   // The web app served from 127.0.0.1: once its worker has the page, it

@@ -17,18 +17,85 @@
   const icon = document.querySelector('link[rel="icon"]').href;
   let compiled = null; // compiled once; every run is a fresh instance
   let audio = null;
+  // A window's client area and controls by element: their place and size as
+  // the table gives them.
+  const designs = new WeakMap();
+
+  // Text larger than designed (a minimum font size, a larger text size, a
+  // user's text spacing) enlarges the window, every box and gap alike, as a
+  // dialog's units grow with its font, until each caption fits its box:
+  // nothing is cut, and nothing comes to lie over another.
+  function growToText(element) {
+    const boxes = [...element.querySelectorAll('.client, .control')].filter((e) => designs.has(e));
+    const apply = (scale) => {
+      for (const e of boxes) {
+        for (const [side, value] of Object.entries(designs.get(e))) e.style[side] = `${value * scale}px`;
+      }
+    };
+    apply(1);
+    let scale = 1;
+    const range = document.createRange();
+    for (const e of element.querySelectorAll('.label, button.control')) {
+      if (!e.textContent || !designs.has(e)) continue;
+      range.selectNodeContents(e);
+      const text = range.getBoundingClientRect();
+      // Less than half a pixel over is not seen: the design stays.
+      const width = text.width + (e.matches('button') ? 6 : 0); // off the button's edges
+      if (width > e.clientWidth + 0.5) scale = Math.max(scale, width / e.clientWidth);
+      if (text.height > e.clientHeight + 0.5) scale = Math.max(scale, text.height / e.clientHeight);
+    }
+    if (scale > 1) apply(scale);
+  }
 
   // The viewport is the screen: a window is centred on it, scaled down to fit
   // its width where it is narrower. A page cannot show what lies above its
   // top, so a window taller than the viewport starts at the top instead.
-  function place(element) {
+  // The user's text size or spacing changed while the viewport did not (a
+  // minimum font size, text-only zoom, a text-spacing style): a text in the
+  // windows' default face shows it, and the run lays its windows out anew.
+  let probe = null;
+  let probeSeen = ''; // its size as last reported
+  let onTextSize = () => {};
+  const probeSize = () => {
+    const r = probe.getBoundingClientRect();
+    return `${r.width}x${r.height}`;
+  };
+  const textSize = new ResizeObserver(() => {
+    probeSeen = probeSize();
+    onTextSize();
+  });
+
+  function watchTextSize(refit) {
+    if (!probe?.isConnected) {
+      probe = document.createElement('span');
+      probe.className = 'probe';
+      probe.setAttribute('aria-hidden', 'true');
+      probe.textContent = 'Mm Mm';
+      document.body.append(probe);
+      textSize.observe(probe);
+    }
+    onTextSize = refit;
+  }
+
+  // A window laid out in a text size the observer has not reported: it
+  // reports only a change from what it last reported, so it is asked anew.
+  function laidOutInTextSize() {
+    if (!probe?.isConnected || probeSize() === probeSeen) return;
+    textSize.unobserve(probe);
+    textSize.observe(probe);
+  }
+
+  // `arrange` moves what the window's own rules move, once it has grown.
+  function place(element, arrange = () => {}) {
     const root = document.documentElement;
+    element.classList.remove('phone');
+    element.style.transform = '';
+    growToText(element);
+    arrange();
     // A window with a layout for a finger takes it where it does not fit,
     // instead of being scaled down: in CSS pixels, which the user's zoom
     // and text size enlarge.
     if (element.classList.contains('reflows')) {
-      element.classList.remove('phone');
-      element.style.transform = '';
       element.classList.toggle('phone', element.offsetWidth > root.clientWidth);
     }
     const width = element.offsetWidth;
@@ -37,6 +104,7 @@
     element.style.transform = scale < 1 ? `scale(${scale})` : '';
     element.style.left = `${Math.round((root.clientWidth - width * scale) / 2)}px`;
     element.style.top = `${Math.max(0, Math.round((root.clientHeight - height * scale) / 2))}px`;
+    laidOutInTextSize();
   }
 
   // WebKitGTK gives Shift+Tab the key 'Unidentified'; its code is 'Tab'.
@@ -109,12 +177,8 @@
     element.classList.add('control', c.kind);
     if (c.kind === 'label') element.classList.add(c.align, ...(middle ? ['middle'] : []));
     const style = element.style;
-    style.left = `${c.left}px`;
-    style.top = `${c.top}px`;
-    if (!c.sizesItself) {
-      style.width = `${c.width}px`;
-      style.height = `${c.height}px`;
-    }
+    designs.set(element, c.sizesItself ? { left: c.left, top: c.top }
+      : { left: c.left, top: c.top, width: c.width, height: c.height });
     if (c.kind !== 'frame' && c.kind !== 'image') style.font = font(c.font, defaultPoints);
     style.background = colour(c.background);
     style.color = colour(c.foreground);
@@ -146,8 +210,7 @@
     }
     const client = document.createElement('div');
     client.className = 'client';
-    client.style.width = `${layout.clientWidth}px`;
-    client.style.height = `${layout.clientHeight}px`;
+    designs.set(client, { width: layout.clientWidth, height: layout.clientHeight });
     client.style.background = colour(layout.background, 'ButtonFace');
     element.append(client);
     return { element, client };
@@ -354,8 +417,13 @@
     // The texts as they are drawn, in whatever font and size: one that would
     // lie over another moves below it, or right of the picture.
     separate() {
-      const box = (e) => ({ left: e.offsetLeft, top: e.offsetTop, right: e.offsetLeft + e.offsetWidth,
-        bottom: e.offsetTop + e.offsetHeight });
+      // In fractions of a pixel, as a grown window places them.
+      const origin = this.frame.getBoundingClientRect();
+      const box = (e) => {
+        const r = e.getBoundingClientRect();
+        return { left: r.left - origin.left, top: r.top - origin.top, right: r.right - origin.left,
+          bottom: r.bottom - origin.top };
+      };
       const order = this.readingOrder;
       for (let i = 1; i < order.length; i++) {
         for (let j = 0; j < i; j++) {
@@ -402,10 +470,7 @@
       this.run.openConversionWindow();
     }
 
-    fit() {
-      this.separate();
-      place(this.element);
-    }
+    fit() { place(this.element, () => this.separate()); }
   }
 
   // frmGridref, rendered from its table; every reaction goes through the
@@ -467,6 +532,15 @@
     cmdExit_Click() { this.run.call('qd_exit'); }
 
     fit() { place(this.element); }
+
+    // A result larger than its box, in the user's text size: the window grows.
+    fitText() {
+      const range = document.createRange();
+      range.selectNodeContents(this.label);
+      const text = range.getBoundingClientRect();
+      if (!this.element.classList.contains('phone')
+        && (text.width > this.label.clientWidth || text.height > this.label.clientHeight)) this.fit();
+    }
 
     // A move to another of the window's controls is the user leaving a
     // field: not the page losing the focus, nor the box taking it, nor the
@@ -596,10 +670,13 @@
       this.on(document, 'contextmenu', (e) => {
         if (this.box || !e.target.closest?.('input.control')) e.preventDefault();
       }, true);
-      this.on(window, 'resize', () => {
+      const refit = () => {
         this.window?.fit();
         if (this.box) place(this.box.element);
-      });
+      };
+      this.on(window, 'resize', refit);
+      watchTextSize(refit);
+      this.controller.signal.addEventListener('abort', () => watchTextSize(() => {}));
       document.title = APP_TITLE;
       this.window = new Splash(this);
     }
@@ -663,7 +740,10 @@
         host_beep: () => beep(),
         host_ask_retry_or_cancel: (pp, pn, tp, tn) => this.ask(this.text(pp, pn), this.text(tp, tn)),
         host_grid_reference_shown: () => this.inbox(this.window.label.textContent),
-        host_show_grid_reference: (p, n) => { this.window.label.textContent = this.text(p, n); },
+        host_show_grid_reference: (p, n) => {
+          this.window.label.textContent = this.text(p, n);
+          this.window.fitText();
+        },
         host_put_on_clipboard: (p, n) => this.copy(this.text(p, n)),
         host_decimal_separator: () => this.inbox(decimalSeparator()),
         host_close_all_windows: () => this.end(),
