@@ -766,6 +766,12 @@ const scenarios = {
     if (small) fail(`${small} of the box's buttons smaller than 44 x 44`);
     await u.tap('.box .buttons button'); // Retry
     await u.waitFocus('txtDegSouth');
+    // Turned to landscape, where the window as designed fits, and back.
+    await u.page.resize(640, 360);
+    await u.waitFor('the window not as designed in landscape', () => !document.querySelector('.window.phone'));
+    await u.page.resize(360, 640);
+    await u.waitFor('the window not for a finger again', () => !!document.querySelector('.window.phone'));
+    await u.waitFocus('txtDegSouth');
   },
 
 

@@ -70,6 +70,7 @@ class ChromiumPage {
   screenshot(path) { return this.pw.screenshot({ path }); }
   async cdp() { return this.context.newCDPSession(this.pw); }
   setOffline(offline) { return this.context.setOffline(offline); }
+  resize(width, height) { return this.pw.setViewportSize({ width, height }); }
 
   async close() {
     await this.context.close();
@@ -115,6 +116,7 @@ class FirefoxPage {
   }
 
   async prepare(script) { await this.pp.evaluateOnNewDocument(script); }
+  resize(width, height) { return this.pp.setViewport({ ...this.pp.viewport(), width, height }); }
   goto(url) { return this.pp.goto(url); }
   evaluate(fn, arg) { return this.pp.evaluate(fn, arg); }
 
