@@ -6,17 +6,20 @@
 // Usage: node e2e.mjs PAGE.html [SCENARIO...]   (QUADRANGLER_ENGINE: chromium,
 // firefox or webkit, chromium by default; QUADRANGLER_NODE_MODULES: where npm
 // put the clients, by default beside this file)
-import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { startEngine } from './engines.mjs';
+import { randomWalk, recordConversions } from './walk.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const modules = resolve(process.env.QUADRANGLER_NODE_MODULES ?? join(here, 'node_modules'));
 const engine = process.env.QUADRANGLER_ENGINE ?? 'chromium';
 export const pageUrl = pathToFileURL(resolve(process.argv[2] ?? '')).href;
+const walkModel = process.env.QUADRANGLER_WALK_MODEL ?? join(dirname(resolve(process.argv[2] ?? '')), 'walk_model.wasm');
+const walkEvents = Number(process.env.WALK_EVENTS ?? 300);
 const webAppDir = process.env.QUADRANGLER_WEB_APP ?? join(dirname(resolve(process.argv[2] ?? '')), 'quadrangler-web');
 const TIMEOUT = 5000;
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
@@ -33,18 +36,20 @@ export async function launch() {
   });
 }
 
-// A static host for a folder, on a free port of 127.0.0.1.
-function serve(folder) {
+// A static host on a free port of 127.0.0.1: `pages` by path, each a
+// folder's file or a text; a folder's path gives its index.html.
+function serve(pages) {
   const types = { html: 'text/html', webmanifest: 'application/manifest+json', png: 'image/png', js: 'text/javascript' };
   const server = createServer((request, response) => {
-    const name = new URL(request.url, 'http://host').pathname.slice(1) || 'index.html';
-    const type = types[name.split('.').pop()];
-    if (!type || name.includes('/') || !existsSync(join(folder, name))) {
+    let path = new URL(request.url, 'http://host').pathname;
+    if (path.endsWith('/')) path += 'index.html';
+    const page = pages[path];
+    if (page === undefined) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': type, 'Cache-Control': 'no-cache' })
-      .end(readFileSync(join(folder, name)));
+    response.writeHead(200, { 'Content-Type': types[path.split('.').pop()], 'Cache-Control': 'no-cache' })
+      .end(page);
   });
   return new Promise((r) => server.listen(0, '127.0.0.1', () => r(server)));
 }
@@ -177,10 +182,11 @@ class User {
         const range = document.createRange();
         const inside = (a, b) => a.left >= b.left - 0.5 && a.right <= b.right + 0.5
           && a.top >= b.top - 0.5 && a.bottom <= b.bottom + 0.5;
-        const cut = controls.filter((c) => c.matches('.label, button') && c.textContent).filter((c) => {
+        const captioned = [...controls.filter((c) => c.matches('.label, button')), ...document.querySelectorAll('.box button')];
+        const cut = captioned.filter((c) => c.textContent).filter((c) => {
           range.selectNodeContents(c);
           return !inside(range.getBoundingClientRect(), c.getBoundingClientRect());
-        }).map((c) => `${c.id} cut`);
+        }).map((c) => `${c.id || c.textContent} cut`);
         const over = [];
         controls.forEach((a, i) => controls.slice(i + 1).forEach((b) => {
           const [p, q] = [a.getBoundingClientRect(), b.getBoundingClientRect()];
@@ -590,7 +596,9 @@ const scenarios = {
     await spacing(false);
     await u.key('Enter');
     await u.waitFocus('txtDegSouth');
+    // Overlaps as designed (a label's box reaching into its field's), no cut.
     const designed = await u.cutOrCovered();
+    if (designed.some((fault) => fault.endsWith(' cut'))) fail(`as designed: ${designed}`);
     const designedWidth = await width();
     await spacing(true);
     await u.captionsWhole('the conversion window', designed);
@@ -599,24 +607,45 @@ const scenarios = {
     await u.typePosition(); await u.key('Enter');
     await u.captionsWhole('the conversion window with its result', designed);
     await u.labelIs('2628AB25');
+    await u.click('txtDegSouth'); await u.key('Control+A'); await u.type('99'); await u.key('Tab');
+    await u.box('SA Limits?');
+    await u.captionsWhole('the box', designed);
+    await u.key('Enter');
+    await u.waitFocus('txtDegSouth');
     await spacing(false);
     await u.waitFor('the conversion window is not as designed again',
       (w) => document.querySelector('.window').offsetWidth === w, designedWidth);
   },
 
-  // The web app served from 127.0.0.1: once its worker has the page, it
-  // opens and converts with the server gone (and, in Chromium, the network
-  // off), and Chromium finds nothing missing to install it.
+  // The web app served from a folder of 127.0.0.1, beside another page of
+  // the host in that folder and another build of the app in a folder of its
+  // own: once its worker has the page, the host's own page is still the
+  // host's, the other build's worker leaves this one's copy alone, and the
+  // app opens and converts with the server gone (and, in Chromium, the
+  // network off). Chromium finds nothing missing to install it.
   async web_app_installable_and_offline(u) {
-    const server = await serve(webAppDir);
-    const url = `http://127.0.0.1:${server.address().port}/`;
+    const pages = { '/app/about.html': '<!DOCTYPE html><title>About</title><p id="about">About us</p>' };
+    for (const name of readdirSync(webAppDir)) {
+      const content = readFileSync(join(webAppDir, name));
+      pages[`/app/${name}`] = content;
+      pages[`/next/${name}`] = name === 'sw.js' ? `${content}// the next build\n` : content;
+    }
+    const server = await serve(pages);
+    const host = `http://127.0.0.1:${server.address().port}`;
+    const url = `${host}/app/`;
+    const violations = () => u.page.evaluate(() => window.violations);
     try {
       await u.launch(url);
       await u.waitFor('no worker took charge of the page', () => !!navigator.serviceWorker.controller);
+      if ((await violations()).length) fail(`the app breaks its policy: ${await violations()}`);
       if (u.page.cdp) {
         const { installabilityErrors } = await (await u.page.cdp()).send('Page.getInstallabilityErrors');
         if (installabilityErrors.length) fail(`not installable: ${installabilityErrors.map((e) => e.errorId)}`);
       }
+      await u.page.goto(`${host}/app/about.html`);
+      await u.waitFor('the host\'s own page answered by the app', () => !!document.getElementById('about'));
+      await u.launch(`${host}/next/`);
+      await u.waitFor('no worker took charge of the next build', () => !!navigator.serviceWorker.controller);
     } finally {
       server.closeAllConnections();
       await new Promise((r) => server.close(r));
@@ -627,6 +656,27 @@ const scenarios = {
     await u.waitFocus('txtDegSouth');
     await u.typePosition(); await u.key('Enter');
     await u.labelIs('2628AB25');
+  },
+
+  // The seeded walk of walk.mjs, against the desktop walks' model: with a
+  // mouse and a keyboard, and on a phone, with a finger and its keyboard.
+  async random_walk_holds_the_properties(u) {
+    await u.launch();
+    await randomWalk(u, {
+      model: walkModel, seed: Number(process.env.WALK_SEED ?? 20261210), events: walkEvents,
+      pointer: 'mouse', fail, log: (line) => console.log(line),
+    });
+  },
+
+  // Chromium's emulated touch at times leaves a tapped button :active, drawn
+  // pressed, until the next tap (after the box's beep, say; never in a bare
+  // page): what is drawn pressed is not asked of it there.
+  async random_walk_by_touch_holds_the_properties(u) {
+    await u.launch();
+    await randomWalk(u, {
+      model: walkModel, seed: Number(process.env.WALK_SEED ?? 20261210), events: walkEvents,
+      pointer: 'touch', pressed: engine !== 'chromium', fail, log: (line) => console.log(line),
+    });
   },
 
   async alt_x_ends_with_status_0(u) {
@@ -766,12 +816,33 @@ const scenarios = {
     if (small) fail(`${small} of the box's buttons smaller than 44 x 44`);
     await u.tap('.box .buttons button'); // Retry
     await u.waitFocus('txtDegSouth');
-    // Turned to landscape, where the window as designed fits, and back.
+    // Turned to landscape and back: still for a finger, the focus kept.
     await u.page.resize(640, 360);
-    await u.waitFor('the window not as designed in landscape', () => !document.querySelector('.window.phone'));
+    await u.waitFor('the window not for a finger in landscape', () => {
+      const w = document.querySelector('.window.phone')?.getBoundingClientRect();
+      const small = [...document.querySelectorAll('.client input, .client button')]
+        .map((c) => c.getBoundingClientRect()).filter((r) => r.width < 44 || r.height < 44);
+      return w && w.left >= 0 && w.right <= innerWidth && !small.length;
+    });
     await u.page.resize(360, 640);
     await u.waitFor('the window not for a finger again', () => !!document.querySelector('.window.phone'));
     await u.waitFocus('txtDegSouth');
+    // A desktop browser at 400 % (180 px high): Tab and Enter show what they
+    // reach, scrolling as far as needed.
+    await u.page.resize(320, 180);
+    await u.type('26');
+    const inView = (s) => u.page.evaluate((sel) => {
+      const r = document.querySelector(sel).getBoundingClientRect();
+      return r.top >= 0 && r.bottom <= innerHeight;
+    }, s);
+    for (const name of ['txtMinSouth', 'txtDegEast', 'txtMinEast', 'cmdConvert', 'cmdExit', 'CmdClipboard', 'txtDegSouth']) {
+      await u.key('Tab');
+      await u.waitFocus(name);
+      if (!(await inView(`#${name}`))) fail(`${name} has the focus out of view`);
+    }
+    await u.key('Tab'); await u.key('Tab'); await u.key('Tab');
+    await u.key('Enter');
+    if (!(await inView('#lblGridRef'))) fail('the result is out of view');
   },
 
 
@@ -818,6 +889,14 @@ const contexts = {
   decimal_comma_from_the_language: { locale: 'de-DE' },
   narrow_viewport_lays_out_for_a_finger: { viewport: { width: 360, height: 640 }, touch: true },
   web_app_installable_and_offline: { installable: true },
+  random_walk_by_touch_holds_the_properties: { viewport: { width: 360, height: 640 }, touch: true },
+  captions_grow_with_the_text: { viewport: { width: 1280, height: 900 }, minimumFontSize: 20 },
+};
+
+// How long a scenario may run, where 90 s is not enough.
+const limits = {
+  random_walk_holds_the_properties: 60000 + walkEvents * 1000,
+  random_walk_by_touch_holds_the_properties: 60000 + walkEvents * 1000,
 };
 
 // The beeps and boxes of the page counted, breaches of its own policy kept.
@@ -857,6 +936,9 @@ const cannot = {
   narrow_viewport_lays_out_for_a_finger: {
     webkit: 'its automation has no touch: a tap arrives as a click of the mouse',
   },
+  random_walk_by_touch_holds_the_properties: {
+    webkit: 'its automation has no touch: a tap arrives as a click of the mouse',
+  },
   splash_named_for_a_screen_reader: {
     firefox: 'its automation gives no accessibility tree', webkit: 'its automation gives no accessibility tree',
   },
@@ -869,10 +951,11 @@ async function main() {
   const chosen = process.argv.slice(3);
   const names = scenarioNames().filter((name) => !chosen.length || chosen.includes(name));
   const unlisted = chosen.length ? [] : Object.keys(scenarios).filter((n) => !scenarioNames().includes(n));
-  const browsers = new Map(); // by locale: Firefox and WebKit take it at start
-  const browserFor = async (locale) => {
-    const key = engine === 'chromium' ? '' : locale;
-    if (!browsers.has(key)) browsers.set(key, await startEngine(engine, modules, { locale }));
+  const browsers = new Map();
+  // Firefox and WebKit take the language and the minimum font size at start.
+  const browserFor = async ({ locale, minimumFontSize }) => {
+    const key = engine === 'chromium' ? '' : `${locale} ${minimumFontSize}`;
+    if (!browsers.has(key)) browsers.set(key, await startEngine(engine, modules, { locale, minimumFontSize }));
     return browsers.get(key);
   };
   let passed = 0;
@@ -885,14 +968,16 @@ async function main() {
       continue;
     }
     const options = { viewport: { width: 800, height: 600 }, locale: 'en-US', ...contexts[name] };
-    const page = await (await browserFor(options.locale)).open(options);
+    const page = await (await browserFor(options)).open(options);
     await page.prepare(countBeepsAndBoxes);
+    await page.prepare(recordConversions);
     try {
       if (!scenarios[name]) fail('the page has no steps for it');
       if (unlisted.includes(name)) fail('not in the table');
       let timer;
       const late = new Promise((_, reject) => {
-        timer = setTimeout(() => reject(new Failure('still running after 90 s')), 90000);
+        const limit = limits[name] ?? 90000;
+        timer = setTimeout(() => reject(new Failure(`still running after ${limit / 1000} s`)), limit);
       });
       await Promise.race([scenarios[name](new User(page)), late]).finally(() => clearTimeout(timer));
       const errors = [...page.errors, ...(await page.evaluate(() => window.pageErrors ?? []))];
