@@ -17,6 +17,8 @@
   const icon = document.querySelector('link[rel="icon"]').href;
   let compiled = null; // compiled once; every run is a fresh instance
   let audio = null;
+  // A phone's or a tablet's screen, whatever its size: laid out for a finger.
+  const fingers = matchMedia('(pointer: coarse)');
   // A window's client area and controls by element: their place and size as
   // the table gives them.
   const designs = new WeakMap();
@@ -85,6 +87,13 @@
     textSize.observe(probe);
   }
 
+  // Focused, and scrolled into view if it is not (a window larger than the
+  // viewport, at a high zoom), but no further.
+  function reveal(control) {
+    control.focus({ preventScroll: true });
+    control.scrollIntoView({ block: 'nearest', inline: 'nearest' });
+  }
+
   // `arrange` moves what the window's own rules move, once it has grown.
   function place(element, arrange = () => {}) {
     const root = document.documentElement;
@@ -93,10 +102,11 @@
     growToText(element);
     arrange();
     // A window with a layout for a finger takes it where it does not fit,
-    // instead of being scaled down: in CSS pixels, which the user's zoom
-    // and text size enlarge.
+    // instead of being scaled down (in CSS pixels, which the user's zoom and
+    // text size enlarge), and wherever the pointer is a finger.
     if (element.classList.contains('reflows')) {
-      element.classList.toggle('phone', element.offsetWidth > root.clientWidth);
+      element.classList.toggle('phone', element.offsetWidth > root.clientWidth
+        || element.offsetHeight > root.clientHeight || fingers.matches);
     }
     const width = element.offsetWidth;
     const height = element.offsetHeight;
@@ -523,7 +533,7 @@
       document.body.append(element);
       this.Form_Load();
       this.defaultButton.classList.add('default');
-      this.fields[0].focus({ preventScroll: true });
+      reveal(this.fields[0]);
     }
 
     Form_Load() { place(this.element); }
@@ -597,7 +607,7 @@
     }
 
     focusField(index) {
-      this.fields[index].focus({ preventScroll: true });
+      reveal(this.fields[index]);
     }
 
     // The keys the window handles, as a dialog does, before the browser's
@@ -641,7 +651,7 @@
       const at = this.cycle.indexOf(document.activeElement);
       const next = this.cycle[at < 0 ? (step > 0 ? 0 : n - 1) : (at + step + n) % n];
       if (next.matches('input')) next.setSelectionRange(0, next.value.length);
-      next.focus({ preventScroll: true });
+      reveal(next);
     }
   }
 
@@ -743,6 +753,7 @@
         host_show_grid_reference: (p, n) => {
           this.window.label.textContent = this.text(p, n);
           this.window.fitText();
+          this.window.label.scrollIntoView({ block: 'nearest', inline: 'nearest' });
         },
         host_put_on_clipboard: (p, n) => this.copy(this.text(p, n)),
         host_decimal_separator: () => this.inbox(decimalSeparator()),
