@@ -31,6 +31,20 @@ inline constexpr std::array<const char*, 27> kWalkTexts = {
     "0",       "5",   "14",  "20", "26",   "29",     "36",      "59",      "60",
     "-5",      "+3",  ".",   "-",  "26.5", ".5",     "abc",     "20,5",    "59.999",
     "59.9991", " 20", "1e3", "x",  "X",    "2.9999", "29.9999", "14.9999", "75"};
+// What a walk pastes: the texts of other scripts and keyboards that the
+// entry checks read as they look (no-break and ideographic spaces, a
+// byte-order mark, direction marks, full-width and Arabic-Indic digits).
+inline constexpr std::array<const char*, 9> kWalkPastes = {"\u00a026",
+                                                           "\ufeff14",
+                                                           "\u200e28.5",
+                                                           "\u3000"
+                                                           "36",
+                                                           "\uff12\uff16",
+                                                           "\u0662\u0669",
+                                                           "\u200f59.999\u200f",
+                                                           "26\u00a014",
+                                                           "\u2066"
+                                                           "20,5\u2069"};
 inline constexpr std::array<const char*, 11> kWalkControls = {
     "txtDegSouth", "txtMinSouth", "txtDegEast",  "txtMinEast", "cmdConvert", "CmdClipboard",
     "lblHeader",   "lblGridRef",  "lblDegSouth", "lblMinEast", "cmdExit"};
@@ -98,6 +112,15 @@ public:
       focusInEmptyField |= now.focus == kFieldNames[i] && now.fields[i].empty();
     if (!focusInEmptyField) return "after Retry the focus is on '" + now.focus + "'";
     return "";
+  }
+
+  // A field was left holding `text` (the focus went to another control or
+  // to nothing): the box comes for a value the checks refuse, and only then.
+  static std::string FieldLeft(std::size_t field, const std::string& text, bool boxShown) {
+    const bool refused = !IsWithinLimits(AllEntryFields.at(field), NumericValue(text));
+    if (refused == boxShown) return "";
+    return "'" + text + "' left in " + kFieldNames.at(field) +
+           (boxShown ? " brought the box" : " without the box");
   }
 
   // After an event that ended the run; windowsLeft counts what still shows.

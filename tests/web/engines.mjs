@@ -15,7 +15,7 @@ const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 const keyCombo = (combo) => (combo.length > 1 && combo.includes('+') ? combo.split('+') : [combo]);
 
 // A page opened by one engine, with the options a scenario asks for:
-// { viewport: {width, height}, locale, touch }.
+// { viewport: {width, height}, locale, touch, installable, minimumFontSize }.
 class ChromiumPage {
   static async start(require) {
     const { chromium } = require('playwright-core');
@@ -32,11 +32,18 @@ class ChromiumPage {
     };
   }
 
-  // A browser context is incognito, where nothing can be installed: a page
-  // that must be installable gets a browser with a profile of its own.
-  static async open(browser, { viewport, locale, touch, installable }, { chromium, launch }) {
+  // A browser context is incognito, where nothing can be installed, and it
+  // has the browser's settings: a page that must be installable, or wants a
+  // minimum font size, gets a browser with a profile of its own.
+  static async open(browser, { viewport, locale, touch, installable, minimumFontSize }, { chromium, launch }) {
     const options = { viewport, locale, ...(touch ? { hasTouch: true, isMobile: true } : {}) };
-    const profile = installable ? mkdtempSync(join(tmpdir(), 'quadrangler-chromium-')) : null;
+    const profile = installable || minimumFontSize ? mkdtempSync(join(tmpdir(), 'quadrangler-chromium-')) : null;
+    if (minimumFontSize) {
+      mkdirSync(join(profile, 'Default'));
+      writeFileSync(join(profile, 'Default', 'Preferences'), JSON.stringify({
+        webkit: { webprefs: { minimum_font_size: minimumFontSize, minimum_logical_font_size: minimumFontSize } },
+      }));
+    }
     const context = profile
       ? await chromium.launchPersistentContext(profile, { ...launch, ...options })
       : await browser.newContext(options);
@@ -81,7 +88,7 @@ class ChromiumPage {
 // Firefox's headless clipboard, read and written by the page without a
 // user's gesture or its paste menu, as a test may.
 class FirefoxPage {
-  static async start(require, { locale = 'en-US' } = {}) {
+  static async start(require, { locale = 'en-US', minimumFontSize = 0 } = {}) {
     const puppeteer = require('puppeteer-core');
     const browser = await puppeteer.launch({
       browser: 'firefox',
@@ -93,6 +100,7 @@ class FirefoxPage {
         'intl.accept_languages': locale,
         'intl.locale.requested': locale,
         'media.autoplay.block-webaudio': false,
+        'font.minimum-size.x-western': minimumFontSize,
       },
     });
     return { open: (options) => FirefoxPage.open(browser, options), close: () => browser.close() };
@@ -233,15 +241,23 @@ class WebKitPage {
     page.requests = null; // classic WebDriver reports none
     page.errors = [];
     page.scripts = [];
-    // The window sized so that the page's viewport is as asked.
-    let size = { width: viewport.width, height: viewport.height };
-    for (let i = 0; i < 3; i++) {
-      await page.send('POST', '/window/rect', size);
-      const inner = await page.evaluate(() => [innerWidth, innerHeight]);
-      if (inner[0] === viewport.width && inner[1] === viewport.height) break;
-      size = { width: size.width + viewport.width - inner[0], height: size.height + viewport.height - inner[1] };
-    }
+    await page.resize(viewport.width, viewport.height);
     return page;
+  }
+
+  // The window sized so that the page's viewport is as asked, and centred
+  // on the screen: with no window manager, X gives the keys to the window
+  // under the pointer, which is at the screen's centre.
+  async resize(width, height) {
+    let size = { width, height };
+    for (let i = 0; i < 3; i++) {
+      await this.send('POST', '/window/rect', {
+        ...size, x: Math.max(0, 640 - Math.round(size.width / 2)), y: Math.max(0, 512 - Math.round(size.height / 2)),
+      });
+      const inner = await this.evaluate(() => [innerWidth, innerHeight]);
+      if (inner[0] === width && inner[1] === height) break;
+      size = { width: size.width + width - inner[0], height: size.height + height - inner[1] };
+    }
   }
 
   async send(method, path, body, prefix = `/session/${this.session}`) {
