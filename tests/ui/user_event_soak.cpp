@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <random>
 
 using ui::frmGridref;
@@ -138,6 +139,14 @@ void UserEventSoak::WindowEvent() {
   const auto& texts = gridref::testing::kWalkTexts;
   const auto& controls = gridref::testing::kWalkControls;
   QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window_.data();
+  // A field this event may leave: its text now, and the boxes so far.
+  const auto fieldAt =
+      std::find(std::begin(gridref::testing::kFieldNames), std::end(gridref::testing::kFieldNames),
+                focus->objectName().toStdString());
+  const auto field = static_cast<std::size_t>(fieldAt - std::begin(gridref::testing::kFieldNames));
+  const std::string fieldText =
+      fieldAt == std::end(gridref::testing::kFieldNames) ? "" : State().fields.at(field);
+  const int boxesBefore = boxes_;
   const bool onExit = focus->objectName() == QLatin1String("cmdExit");
   const bool onConvert = focus->objectName() == QLatin1String("cmdConvert");
   const bool onOtherButton =
@@ -198,6 +207,11 @@ void UserEventSoak::WindowEvent() {
     QTest::mouseClick(window_->findChild<QWidget*>(name), Qt::LeftButton);
   }
   QCoreApplication::processEvents();
+  // Left: the focus went elsewhere, or a box came (Retry brings it back).
+  if (fieldAt == std::end(gridref::testing::kFieldNames) || ui::ProgramEnding() || !window_) return;
+  const bool boxShown = boxes_ != boxesBefore;
+  if (boxShown || QApplication::focusWidget() != focus)
+    Verify(gridref::testing::WalkProperties::FieldLeft(field, fieldText, boxShown));
 }
 
 void UserEventSoak::randomWalk() {
