@@ -24,18 +24,6 @@ const webAppDir = process.env.QUADRANGLER_WEB_APP ?? join(dirname(resolve(proces
 const TIMEOUT = 5000;
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Debian's Chromium, for the start-up benchmark.
-export async function launch() {
-  const { createRequire } = await import('node:module');
-  const { chromium } = createRequire(join(modules, 'noop.js'))('playwright-core');
-  return chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--disable-dev-shm-usage'],
-  });
-}
-
 // A static host on a free port of 127.0.0.1: `pages` by path, each a
 // folder's file or a text; a folder's path gives its index.html.
 function serve(pages) {

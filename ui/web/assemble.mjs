@@ -32,14 +32,32 @@ const policy = ({ images = 'data:', more = [] } = {}) => [
   "base-uri 'none'",
   "form-action 'none'",
 ].join('; ');
+// The module's layout tables, read from the module itself: the page draws
+// its title window from them before the module is ready.
+function layoutsOf(bytes) {
+  const module = new WebAssembly.Module(bytes);
+  const imports = {};
+  for (const { module: from, name } of WebAssembly.Module.imports(module)) {
+    (imports[from] ??= {})[name] = () => { throw new Error(`${from}.${name} called for the tables`); };
+  }
+  const { exports } = new WebAssembly.Instance(module, imports);
+  exports._initialize();
+  const [at, length] = [exports.qd_layouts(), exports.qd_layouts_length()]; // may grow the memory
+  const text = new TextDecoder().decode(new Uint8Array(exports.memory.buffer, at, length));
+  JSON.parse(text);
+  return text.replace(/</g, '\\u003c'); // never a tag's end inside the block
+}
+
+const module = readFileSync(modulePath);
 const parts = {
   ICON: `data:image/x-icon;base64,${readFileSync(iconPath).toString('base64')}`,
   CSS: css,
-  MODULE: gzipSync(readFileSync(modulePath), { level: 9 }).toString('base64'),
+  LAYOUTS: layoutsOf(module),
+  MODULE: gzipSync(module, { level: 9 }).toString('base64'),
   JS: js,
 };
 const page = (csp, head) => read('page.html')
-  .replace(/@(CSP|HEAD|ICON|CSS|MODULE|JS)@/g, (_, key) => ({ ...parts, CSP: csp, HEAD: head })[key]);
+  .replace(/@(CSP|HEAD|ICON|CSS|LAYOUTS|MODULE|JS)@/g, (_, key) => ({ ...parts, CSP: csp, HEAD: head })[key]);
 
 function write(path, content) {
   mkdirSync(dirname(path), { recursive: true });

@@ -15,7 +15,20 @@
   const decoder = new TextDecoder();
   const ended = document.getElementById('ended');
   const icon = document.querySelector('link[rel="icon"]').href;
-  let compiled = null; // compiled once; every run is a fresh instance
+  // What this page shows, apart from what a saved copy of it holds.
+  const ours = new WeakSet();
+  function show(element) {
+    ours.add(element);
+    document.body.append(element);
+  }
+
+  // Where the time of a start goes, for the start-up benchmark.
+  const mark = (step) => performance.mark(`quadrangler:${step}`);
+  mark('script');
+  // The module's layout tables, written into the page when it was built:
+  // the title window is drawn from them before the module is ready.
+  const layouts = JSON.parse(document.getElementById('layouts').textContent);
+  let compiled = null; // a promise of the module, compiled once; every run is a fresh instance
   let audio = null;
   // A phone's or a tablet's screen, whatever its size: laid out for a finger.
   const fingers = matchMedia('(pointer: coarse)');
@@ -56,13 +69,14 @@
   // minimum font size, text-only zoom, a text-spacing style): a text in the
   // windows' default face shows it, and the run lays its windows out anew.
   let probe = null;
-  let probeSeen = ''; // its size as last reported
+  let probeSeen = ''; // its size when the windows were last laid out
   let onTextSize = () => {};
   const probeSize = () => {
     const r = probe.getBoundingClientRect();
     return `${r.width}x${r.height}`;
   };
   const textSize = new ResizeObserver(() => {
+    if (probeSize() === probeSeen) return;
     probeSeen = probeSize();
     onTextSize();
   });
@@ -73,7 +87,8 @@
       probe.className = 'probe';
       probe.setAttribute('aria-hidden', 'true');
       probe.textContent = 'Mm Mm';
-      document.body.append(probe);
+      show(probe);
+      probeSeen = probeSize();
       textSize.observe(probe);
     }
     onTextSize = refit;
@@ -83,6 +98,7 @@
   // reports only a change from what it last reported, so it is asked anew.
   function laidOutInTextSize() {
     if (!probe?.isConnected || probeSize() === probeSeen) return;
+    probeSeen = probeSize();
     textSize.unobserve(probe);
     textSize.observe(probe);
   }
@@ -268,7 +284,7 @@
       area.value = text || ' ';
       area.setAttribute('aria-hidden', 'true');
       area.style.cssText = 'position:fixed;left:0;top:0;opacity:0;pointer-events:none';
-      document.body.append(area);
+      show(area);
       document.addEventListener('copy', put, true);
       let copied = false;
       try {
@@ -323,7 +339,7 @@
       client.append(message, row);
       this.overlay.append(element);
       this.element = element;
-      document.body.append(this.overlay);
+      show(this.overlay);
       place(element);
       this.buttons[0].focus();
       this.behind = [...document.body.children].filter((e) => e !== this.overlay && !e.inert);
@@ -419,7 +435,7 @@
       // on the window goes on.
       run.on(element, 'pointerdown', (e) => { this.tapped = e.pointerType === 'touch'; });
       run.on(element, 'click', () => { if (this.tapped) this.dismiss(); });
-      document.body.append(element);
+      show(element);
       this.fit();
       element.focus({ preventScroll: true });
     }
@@ -530,7 +546,7 @@
         const role = c.kind === 'textBox' ? 'field' : c.kind === 'label' && next?.kind === 'textBox' ? 'caption' : 'row';
         this.controls[c.name].classList.add(role);
       });
-      document.body.append(element);
+      show(element);
       this.Form_Load();
       this.defaultButton.classList.add('default');
       reveal(this.fields[0]);
@@ -658,6 +674,8 @@
   // One run of the program: a fresh instance of the module, the splash
   // window, then the conversion window; ended, it leaves nothing behind that
   // reacts.
+  // The title window comes first, drawn from the tables; the module's
+  // instance joins the run once compiled.
   class Run {
     constructor() {
       this.controller = new AbortController();
@@ -667,13 +685,10 @@
       this.ended = false;
       this.box = null;
       this.window = null;
-      const instance = new WebAssembly.Instance(compiled, {
-        env: this.imports(), wasi_snapshot_preview1: this.standardError(),
-      });
-      this.exports = instance.exports;
-      this.exports._initialize();
-      this.asyncifyData = this.exports.qd_asyncify_data();
-      this.layouts = JSON.parse(this.text(this.exports.qd_layouts(), this.exports.qd_layouts_length()));
+      this.exports = null;
+      this.layouts = layouts;
+      this.ready = compiled.then((module) => this.attach(module));
+      this.ready.catch(() => {}); // said in place of the windows
       this.on(document, 'keydown', (e) => (this.box ?? this.window)?.keyDown(e), true);
       this.on(document, 'keyup', (e) => this.window?.keyUp?.(e), true);
       this.on(document, 'mousedown', (e) => this.mouseDown(e), true);
@@ -691,6 +706,16 @@
       this.window = new Splash(this);
     }
 
+    attach(module) {
+      const instance = new WebAssembly.Instance(module, {
+        env: this.imports(), wasi_snapshot_preview1: this.standardError(),
+      });
+      this.exports = instance.exports;
+      this.exports._initialize();
+      this.asyncifyData = this.exports.qd_asyncify_data();
+      mark('instantiated');
+    }
+
     on(target, type, handler, capture = false) {
       target.addEventListener(type, handler, { capture, signal: this.controller.signal });
     }
@@ -701,7 +726,12 @@
       else event.preventDefault(); // the page around the window takes no focus
     }
 
+    // Dismissed before the module was ready (a fast key): it opens once it is.
     openConversionWindow() {
+      if (!this.exports) {
+        this.ready.then(() => { if (!this.ended) this.openConversionWindow(); });
+        return;
+      }
       this.exports.qd_open_conversion_window();
       this.window = new Gridref(this);
       document.title = this.layouts.frmGridref.caption;
@@ -773,7 +803,7 @@
     // Whether the window drops a key event; asks nothing while the box is
     // open or after the end.
     dropsKey(motion, event) {
-      return !this.suspended && !this.ended &&
+      return !this.suspended && !this.ended && !!this.exports &&
         this.exports.qd_drops_key(motion, event.keyCode, Math.floor(event.timeStamp) | 0) === 1;
     }
 
@@ -831,28 +861,64 @@
     }
   }
 
+  function parsed() {
+    if (document.readyState !== 'loading') return Promise.resolve();
+    return new Promise((r) => document.addEventListener('DOMContentLoaded', r, { once: true }));
+  }
+
   // A page saved with what it showed ("Webpage, Complete") holds the last
   // run's windows after this script, unstyled by the policy: cleared once
   // they are parsed, so that it opens as one fresh run.
   async function clearSaved() {
-    if (document.readyState === 'loading') {
-      await new Promise((r) => document.addEventListener('DOMContentLoaded', r, { once: true }));
-    }
+    await parsed();
     for (const e of [...document.body.children]) {
+      if (ours.has(e)) continue;
       if (!e.matches('noscript, script, #ended')) e.remove();
       else e.inert = false;
     }
-    ended.hidden = true;
   }
 
-  async function load() {
-    const text = atob(document.getElementById('module').textContent.trim());
-    const bytes = new Uint8Array(text.length);
-    for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+  // The module, decoded, inflated and compiled once the title window has
+  // been painted (the frame after the one that drew it has begun): none of
+  // it holds the first frame back.
+  async function compile() {
+    await parsed();
+    await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(r))));
+    const text = document.getElementById('module').textContent.trim();
+    let bytes;
+    if (Uint8Array.fromBase64) {
+      bytes = Uint8Array.fromBase64(text);
+    } else {
+      const binary = atob(text);
+      bytes = new Uint8Array(binary.length);
+      for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
+    }
+    mark('decoded');
     const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-    compiled = await WebAssembly.compile(await new Response(stream).arrayBuffer());
-    await clearSaved();
+    const inflated = await new Response(stream).arrayBuffer();
+    mark('inflated');
+    const module = await WebAssembly.compile(inflated);
+    mark('compiled');
+    return module;
+  }
+
+  // A browser that cannot run it says so, in place of the windows.
+  function cannotRun(error) {
+    for (const e of document.querySelectorAll('.window, .overlay')) e.remove();
+    const message = document.createElement('p');
+    message.textContent = `This browser cannot run the program (${error.message}).`;
+    show(message);
+  }
+
+  // The title window at once, as the page is still being read (its module
+  // comes after this script).
+  async function load() {
+    ended.hidden = true;
+    compiled = compile();
+    compiled.catch(cannotRun);
     new Run();
+    mark('title-window');
+    await clearSaved();
     keepForOffline();
   }
 
@@ -870,9 +936,5 @@
     ended.hidden = true;
     new Run();
   });
-  load().catch((error) => {
-    const message = document.createElement('p');
-    message.textContent = `This browser cannot run the program (${error.message}).`;
-    document.body.append(message);
-  });
+  load().catch(cannotRun);
 })();
