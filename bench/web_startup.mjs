@@ -72,7 +72,7 @@ for (const engine of engines) {
   console.log(`  bare page, label painted    ${ms(barePainted)}`);
   console.log(`  ratio                       ${(painted / barePainted).toFixed(2).padStart(6)}`);
   for (const step of STEPS) {
-    const at = page.map((t) => t.marks[step]).filter((v) => v !== undefined);
+    const at = page.map((t) => t.marks[step]).filter((v) => v != null);
     if (at.length) console.log(`    mark ${step.padEnd(22)} ${ms(median(at))}`);
   }
 }

@@ -81,17 +81,21 @@
     onTextSize();
   });
 
+  // The probe comes once the first frame is drawn: measured, it would lay
+  // the page out once more before that frame.
   function watchTextSize(refit) {
-    if (!probe?.isConnected) {
-      probe = document.createElement('span');
-      probe.className = 'probe';
-      probe.setAttribute('aria-hidden', 'true');
-      probe.textContent = 'Mm Mm';
+    onTextSize = refit;
+    if (probe) return;
+    probe = document.createElement('span');
+    probe.className = 'probe';
+    probe.setAttribute('aria-hidden', 'true');
+    probe.textContent = 'Mm Mm';
+    requestAnimationFrame(() => requestAnimationFrame(() => {
       show(probe);
       probeSeen = probeSize();
       textSize.observe(probe);
-    }
-    onTextSize = refit;
+      onTextSize(); // the text may have changed since the window was laid out
+    }));
   }
 
   // A window laid out in a text size the observer has not reported: it
