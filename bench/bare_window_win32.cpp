@@ -17,9 +17,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   RegisterClassW(&cls);
   RECT outer{0, 0, 492, 283};
   AdjustWindowRect(&outer, WS_POPUP | WS_DLGFRAME, FALSE);
-  HWND hwnd = CreateWindowW(L"BareWindow", L"", WS_POPUP | WS_DLGFRAME, 0, 0,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                            instance, nullptr);
+  HWND hwnd =
+      CreateWindowW(L"BareWindow", L"", WS_POPUP | WS_DLGFRAME, 0, 0, outer.right - outer.left,
+                    outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
   ShowWindow(hwnd, SW_SHOW);
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0)
