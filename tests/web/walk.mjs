@@ -117,7 +117,16 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
     if (!pressed) s.pressed = [];
     return s;
   };
-  const at = async (selector, position) => (await u.rect(selector)) && u.point(selector, position);
+  // A control a user would scroll to first, where the window is larger
+  // than the viewport.
+  const at = async (selector, position) => {
+    const seen = await u.page.evaluate((sel) => {
+      const e = document.querySelector(sel);
+      e?.scrollIntoView({ block: 'nearest', inline: 'nearest' });
+      return !!e;
+    }, selector);
+    return seen && u.point(selector, position);
+  };
   // A tap's click may come after the tap has returned (Firefox): waited for.
   const pressAt = async (point, how = touch ? 'tap' : 'click') => {
     if (how !== 'tap') return u.clickAt(...point, how === 'double' ? 2 : 1);
@@ -181,6 +190,8 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
     const kind = pick(100);
     let mayEnd = false;
     let mayConvert = false;
+    let mustEnd = false; // Escape and Alt+X end the run whatever the fields hold
+    let mustConvert = false; // unless a field left on the way brings the box
     let step;
     if (kind < 30) {
       const text = one(model.texts);
@@ -204,17 +215,19 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
       last = `Enter (${before.defaultButton} the default)`;
       mayEnd = before.defaultButton === 'cmdExit';
       mayConvert = before.defaultButton === 'cmdConvert';
+      mustEnd = mayEnd;
+      mustConvert = mayConvert;
       step = () => u.key('Enter');
     } else if (kind < 61) {
       last = 'Backspace';
       step = () => u.key('Backspace');
     } else if (kind < 62) {
       last = 'Escape';
-      mayEnd = true;
+      mayEnd = mustEnd = true;
       step = () => u.key('Escape');
     } else if (kind < 63) {
       last = 'Alt+x';
-      mayEnd = true;
+      mayEnd = mustEnd = true;
       step = () => u.key('Alt+x');
     } else if (kind < 65) {
       const key = pick(2) ? `Alt+${one(['c', 'q', 'e', 'd'])}` : one(browserKeys);
@@ -227,7 +240,7 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
       last = `${touch ? 'tap' : 'click'} beside the window`;
       step = () => pressAt([1, 1]);
     } else if (kind < 70) {
-      const [width, height] = one([[800, 600], [360, 640], [390, 844], [1024, 768]]);
+      const [width, height] = one([[800, 600], [360, 640], [390, 844], [640, 360], [1024, 768]]);
       last = `viewport ${width}x${height}`;
       step = () => u.page.resize(width, height);
     } else {
@@ -238,11 +251,16 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
       last = `${how} ${name}`;
       mayEnd = name === 'cmdExit' || name === 'close';
       mayConvert = name === 'cmdConvert';
+      mustEnd = mayEnd;
+      mustConvert = mayConvert;
       step = () => press(name === 'close' ? '.titlebar .close' : `#${name}`, how);
     }
     model.eventStarts(mayEnd, mayConvert);
     await step();
-    return read();
+    const s = await read();
+    if (!s.boxes && !s.ended && mustEnd) fail(`the run did not end ${where()}`);
+    if (!s.boxes && !s.ended && mustConvert && !s.conversions.length) fail(`Convert did not run ${where()}`);
+    return s;
   }
 
   // The box: at times a key or click that the window behind must not take,
@@ -280,7 +298,10 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
     else if (!retry) await press(`${buttons}:nth-child(2)`);
     else if (byKey) await u.key('Enter');
     else await press(`${buttons}:nth-child(1)`);
-    return read();
+    const after = await read();
+    if (!retry && !after.ended) fail(`Cancel did not end the run ${where()}`);
+    if (retry && (after.ended || after.boxes)) fail(`Retry did not go back to the window ${where()}`);
+    return after;
   }
 
   model.programStarted();

@@ -90,12 +90,17 @@
     probe.className = 'probe';
     probe.setAttribute('aria-hidden', 'true');
     probe.textContent = 'Mm Mm';
-    requestAnimationFrame(() => requestAnimationFrame(() => {
+    const start = () => {
+      if (probe.isConnected) return;
       show(probe);
       probeSeen = probeSize();
       textSize.observe(probe);
       onTextSize(); // the text may have changed since the window was laid out
-    }));
+    };
+    // After the frame; at the latest in half a second, where a page that
+    // is not shown gets no frames.
+    requestAnimationFrame(() => setTimeout(start));
+    setTimeout(start, 500);
   }
 
   // A window laid out in a text size the observer has not reported: it
@@ -312,6 +317,9 @@
   class Box {
     constructor(run, prompt, title, buttons) {
       this.run = run;
+      // Opened by a press (a click leaving a field), not by a key: only then
+      // can the box's first press be that click series' second.
+      this.openedByPress = run.pressing;
       this.answer = new Promise((resolve) => { this.resolve = resolve; });
       this.escape = buttons[buttons.length - 1].value;
       this.overlay = document.createElement('div');
@@ -380,7 +388,7 @@
       // The box's first press is no answer when it continues a click series
       // begun before the box came (a double click's second); a later one,
       // however fast, is a click of the box's own.
-      const continued = !this.pressedBefore && event.detail > 1;
+      const continued = this.openedByPress && !this.pressedBefore && event.detail > 1;
       this.pressedBefore = true;
       this.pressed = !continued && event.button === 0 ? event.target.closest('.box button') : null;
       if (this.buttons.includes(this.pressed)) this.pressed.focus(); // not the close button
@@ -493,11 +501,17 @@
     Form_KeyPress() { this.dismiss(); }
     Frame1_Click() { this.dismiss(); }
 
+    // Before the module is ready (a key at once) the window stays until it
+    // is, and the keys typed meanwhile are kept for the conversion window.
     dismiss() {
       if (this.dismissed) return;
       this.dismissed = true;
-      this.element.remove();
-      this.run.openConversionWindow();
+      if (!this.run.exports) this.run.earlyKeys = [];
+      this.run.ready.then(() => {
+        if (this.run.ended) return;
+        this.element.remove();
+        this.run.openConversionWindow();
+      });
     }
 
     fit() { place(this.element, () => this.separate()); }
@@ -693,9 +707,24 @@
       this.layouts = layouts;
       this.ready = compiled.then((module) => this.attach(module));
       this.ready.catch(() => {}); // said in place of the windows
-      this.on(document, 'keydown', (e) => (this.box ?? this.window)?.keyDown(e), true);
+      this.on(document, 'keydown', (e) => {
+        if (this.earlyKeys) {
+          e.preventDefault();
+          this.earlyKeys.push(e);
+        } else {
+          (this.box ?? this.window)?.keyDown(e);
+        }
+      }, true);
       this.on(document, 'keyup', (e) => this.window?.keyUp?.(e), true);
-      this.on(document, 'mousedown', (e) => this.mouseDown(e), true);
+      this.pressing = false; // within a press's handling
+      this.on(document, 'mousedown', (e) => {
+        this.pressing = true;
+        try {
+          this.mouseDown(e);
+        } finally {
+          this.pressing = false;
+        }
+      }, true);
       this.on(document, 'contextmenu', (e) => {
         if (this.box || !e.target.closest?.('input.control')) e.preventDefault();
       }, true);
@@ -730,15 +759,33 @@
       else event.preventDefault(); // the page around the window takes no focus
     }
 
-    // Dismissed before the module was ready (a fast key): it opens once it is.
     openConversionWindow() {
-      if (!this.exports) {
-        this.ready.then(() => { if (!this.ended) this.openConversionWindow(); });
-        return;
-      }
       this.exports.qd_open_conversion_window();
       this.window = new Gridref(this);
       document.title = this.layouts.frmGridref.caption;
+      this.replayEarlyKeys();
+    }
+
+    // The keys typed while the module was getting ready, in order, as the
+    // window would have had them: its own keys to it, characters into the
+    // focused field.
+    replayEarlyKeys() {
+      const keys = this.earlyKeys ?? [];
+      this.earlyKeys = null;
+      for (const early of keys) {
+        if (this.ended) return;
+        const event = new KeyboardEvent('keydown', {
+          key: early.key, code: early.code, repeat: early.repeat, cancelable: true, shiftKey: early.shiftKey,
+          ctrlKey: early.ctrlKey, altKey: early.altKey, metaKey: early.metaKey,
+        });
+        (this.box ?? this.window).keyDown(event);
+        const field = document.activeElement;
+        const character = [...early.key].length === 1 && !early.ctrlKey && !early.altKey && !early.metaKey;
+        if (event.defaultPrevented || this.box || !field?.matches('input.control')) continue;
+        const { selectionStart: from, selectionEnd: to } = field;
+        if (character) field.setRangeText(early.key, from, to, 'end');
+        else if (early.key === 'Backspace') field.setRangeText('', from === to ? Math.max(0, from - 1) : from, to, 'end');
+      }
     }
 
     text(pointer, length) {
