@@ -706,9 +706,10 @@
       this.exports = null;
       this.layouts = layouts;
       this.ready = compiled.then((module) => this.attach(module));
-      this.ready.catch(() => {}); // said in place of the windows
+      this.ready.catch(() => { this.earlyKeys = null; }); // said in place of the windows
       this.on(document, 'keydown', (e) => {
-        if (this.earlyKeys) {
+        // The browser's own (Ctrl, Meta) stay the browser's meanwhile.
+        if (this.earlyKeys && !(e.ctrlKey && !e.altKey) && !e.metaKey) {
           e.preventDefault();
           this.earlyKeys.push(e);
         } else {
