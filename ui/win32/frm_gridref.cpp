@@ -104,6 +104,7 @@ void frmGridref::Create() {
                           this);
   if (!hwnd_) ReportAndEnd(L"The conversion window could not be created.");
   // Created in tab order: GetNextDlgTabItem follows the order of creation.
+  controls_.resize(layout.controls.size());
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const ControlLayout& row = layout.controls[i];
     const wchar_t* cls = L"STATIC";

@@ -5,7 +5,7 @@
 #include "ui/shared/conversion_window.h"
 #include "ui/win32/win32_support.h"
 
-#include <array>
+#include <vector>
 
 namespace ui::win32 {
 
@@ -71,7 +71,7 @@ private:
 
   ConversionWindow behaviour_;
   HWND hwnd_ = nullptr;
-  std::array<RenderedControl, 13> controls_{};
+  std::vector<RenderedControl> controls_; // one for each row of the table
   HBRUSH windowBrush_ = nullptr, bandBrush_ = nullptr;
   COLORREF bandColour_ = 0;
   bool highContrast_ = false;

@@ -61,6 +61,7 @@ void frmSplash::Create() {
   // The frame first, then its controls in the window's own order. The
   // picture and the labels take their own clicks (SS_NOTIFY): a static
   // control otherwise lets them through to the frame beneath.
+  controls_.resize(layout.controls.size());
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const ControlLayout& row = layout.controls[i];
     controls_[i].layout = &row;

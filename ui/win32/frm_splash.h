@@ -5,7 +5,7 @@
 
 #include "ui/win32/win32_support.h"
 
-#include <array>
+#include <vector>
 
 namespace ui::win32 {
 
@@ -30,7 +30,7 @@ private:
 
   HWND hwnd_ = nullptr;
   HWND Frame1 = nullptr;
-  std::array<RenderedControl, 7> controls_{}; // [0] is the frame
+  std::vector<RenderedControl> controls_; // one for each row of the table; [0] is the frame
   HBRUSH frameBrush_ = nullptr, labelBrush_ = nullptr;
   COLORREF labelColour_ = 0;
   bool framePressed_ = false;
