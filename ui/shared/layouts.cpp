@@ -26,7 +26,7 @@ constexpr Colour kFixedText = Rgb(0, 0, 0);
 using K = ControlKind;
 
 // In tab order: a later control lies in front of an earlier one.
-constexpr std::array<ControlLayout, 13> kGridrefControls = {{
+constexpr auto kGridrefControls = std::to_array<ControlLayout>({
     {.kind = K::Label,
      .name = "lblHeader",
      .caption = "3 x 3 min Grid Reference Conversion",
@@ -153,10 +153,10 @@ constexpr std::array<ControlLayout, 13> kGridrefControls = {{
      .width = 1935,
      .height = 375,
      .tabIndex = 12},
-}};
+});
 
 // The frame first, then its controls in the window's own order.
-constexpr std::array<ControlLayout, 7> kSplashControls = {{
+constexpr auto kSplashControls = std::to_array<ControlLayout>({
     {.kind = K::Frame,
      .name = "Frame1",
      .left = 120,
@@ -231,7 +231,7 @@ constexpr std::array<ControlLayout, 7> kSplashControls = {{
      .background = kButtonFace,
      .parent = "Frame1",
      .sizesItself = true},
-}};
+});
 
 } // namespace
 
