@@ -178,7 +178,10 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
         await pressAt([1, 1]);
       }
     }
-    const s = await read();
+    let s = await read();
+    // Dismissed before the module is ready, it goes once it is.
+    const deadline = Date.now() + 5000;
+    while (dismisses && s.splash && Date.now() < deadline) s = await read();
     if (dismisses !== s.window || s.splash === s.window) {
       fail(`${dismisses ? 'not dismissed' : 'dismissed'} ${where()}`);
     }
