@@ -19,8 +19,14 @@ what=${1:-all}
 presets=("${@:2}")
 [[ $what == run || $what == test || $what == all ]] ||
   { echo "check-fresh-machine: '$what' is none of run, test, all (the release comes first)" >&2; exit 2; }
+[[ $what != run || ${#presets[@]} -eq 0 ]] ||
+  { echo "check-fresh-machine: presets go with test or all, not run" >&2; exit 2; }
+# The presets test.sh knows, refused here at once rather than after the run
+# command in the fresh machine.
+known=" $(sed -n 's/^all=(\(.*\))$/\1/p' scripts/test.sh) "
 for preset in "${presets[@]}"; do
-  [[ $preset != -* ]] || { echo "check-fresh-machine: '$preset' must come first" >&2; exit 2; }
+  [[ $preset != --release=* ]] || { echo "check-fresh-machine: '$preset' must come first" >&2; exit 2; }
+  [[ $known == *" $preset "* ]] || { echo "check-fresh-machine: no preset '$preset' (${known# })" >&2; exit 2; }
 done
 case "$release" in
   trixie) name="Debian 13" ;;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds the program and runs it. With no
+# Sets up a fresh Debian 13 or 12 machine, builds the program and runs it. With no
 # display it runs on a virtual X display instead and does one conversion as
 # a user would, printing the grid reference and saving screenshots.
 set -euo pipefail
