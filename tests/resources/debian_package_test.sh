@@ -29,6 +29,12 @@ done
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Package)" == quadrangler ]] || { echo "Package: $(field Package)"; failed=1; }
 [[ "$(field Version)" == "$version" ]] || { echo "Version: $(field Version)"; failed=1; }
+# Which Debian it is for, read here from the machine, not from the build:
+# +deb13 on Debian 13, +deb12 on Debian 12.
+release=$(. /etc/os-release && [[ ${ID:-} == debian ]] && echo "${VERSION_ID:-}")
+if [[ -n $release ]]; then
+  [[ "$(field Version)" == *"+deb$release" ]] || { echo "Version $(field Version) is not for Debian $release"; failed=1; }
+fi
 grep -q 'libqt6widgets6' <<<"$(field Depends)" || { echo "Depends: $(field Depends)"; failed=1; }
 # The header and the result are drawn in Comic Neue; without it fontconfig
 # falls back to a calligraphic face.
