@@ -128,7 +128,9 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
     return seen && u.point(selector, position);
   };
   // A tap's click may come after the tap has returned (Firefox): waited for.
+  let lastPress = { point: [-99, -99], time: 0 };
   const pressAt = async (point, how = touch ? 'tap' : 'click') => {
+    lastPress = { point, time: Date.now() };
     if (how !== 'tap') return u.clickAt(...point, how === 'double' ? 2 : 1);
     const clicks = await u.page.evaluate(() => window.walkClicks);
     await u.page.tap(...point);
@@ -139,6 +141,17 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
   const press = async (selector, how) => {
     const point = await at(selector);
     if (point) await pressAt(point, how);
+  };
+  // A user aims at the box's button: not at once where the press that
+  // opened it was, which would make the two a double click (or tap), whose
+  // second the box rightly ignores.
+  const answerAt = async (selector) => {
+    const point = await at(selector);
+    if (!point) return;
+    const near = Math.abs(point[0] - lastPress.point[0]) <= 16 && Math.abs(point[1] - lastPress.point[1]) <= 16;
+    const wait = lastPress.time + 700 - Date.now();
+    if (near && wait > 0) await new Promise((r) => setTimeout(r, wait));
+    await pressAt(point);
   };
   // The browser's zoom. Not those that send the focus into the browser's
   // own bar (Ctrl+F, F6): a tap by automation does not bring it back as a
@@ -298,9 +311,9 @@ export async function randomWalk(u, { model: modelPath, seed, events, pointer, p
     counts.retries += retry;
     const buttons = '.box .buttons button';
     if (roll === 0) await u.key('Escape');
-    else if (!retry) await press(`${buttons}:nth-child(2)`);
+    else if (!retry) await answerAt(`${buttons}:nth-child(2)`);
     else if (byKey) await u.key('Enter');
-    else await press(`${buttons}:nth-child(1)`);
+    else await answerAt(`${buttons}:nth-child(1)`);
     const after = await read();
     if (!retry && !after.ended) fail(`Cancel did not end the run ${where()}`);
     if (retry && (after.ended || after.boxes)) fail(`Retry did not go back to the window ${where()}`);

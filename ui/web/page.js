@@ -317,9 +317,10 @@
   class Box {
     constructor(run, prompt, title, buttons) {
       this.run = run;
-      // Opened by a press (a click leaving a field), not by a key: only then
-      // can the box's first press be that click series' second.
-      this.openedByPress = run.pressing;
+      // Opened by a press (a click leaving a field), not by a key: only then,
+      // and where that press was, can the box's first press be that click
+      // series' second.
+      this.openedAt = run.pressing ? run.pressAt : null;
       this.answer = new Promise((resolve) => { this.resolve = resolve; });
       this.escape = buttons[buttons.length - 1].value;
       this.overlay = document.createElement('div');
@@ -388,7 +389,8 @@
       // The box's first press is no answer when it continues a click series
       // begun before the box came (a double click's second); a later one,
       // however fast, is a click of the box's own.
-      const continued = this.openedByPress && !this.pressedBefore && event.detail > 1;
+      const near = (at) => Math.abs(event.clientX - at.x) <= 16 && Math.abs(event.clientY - at.y) <= 16;
+      const continued = !!this.openedAt && near(this.openedAt) && !this.pressedBefore && event.detail > 1;
       this.pressedBefore = true;
       this.pressed = !continued && event.button === 0 ? event.target.closest('.box button') : null;
       if (this.buttons.includes(this.pressed)) this.pressed.focus(); // not the close button
@@ -717,14 +719,14 @@
         }
       }, true);
       this.on(document, 'keyup', (e) => this.window?.keyUp?.(e), true);
-      this.pressing = false; // within a press's handling
+      // Within a press's task: its handlers and the focus it moves after them.
+      this.pressing = false;
+      this.pressAt = null;
       this.on(document, 'mousedown', (e) => {
         this.pressing = true;
-        try {
-          this.mouseDown(e);
-        } finally {
-          this.pressing = false;
-        }
+        this.pressAt = { x: e.clientX, y: e.clientY };
+        setTimeout(() => { this.pressing = false; });
+        this.mouseDown(e);
       }, true);
       this.on(document, 'contextmenu', (e) => {
         if (this.box || !e.target.closest?.('input.control')) e.preventDefault();
