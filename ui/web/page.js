@@ -49,22 +49,24 @@
     };
     apply(1);
     let scale = 1;
-    const range = document.createRange();
     for (const e of element.querySelectorAll('.label, button.control')) {
-      if (!e.textContent || !designs.has(e)) continue;
-      range.selectNodeContents(e);
-      const text = range.getBoundingClientRect();
-      // Less than half a pixel over is not seen: the design stays.
-      const width = text.width + (e.matches('button') ? 6 : 0); // off the button's edges
-      if (width > e.clientWidth + 0.5) scale = Math.max(scale, width / e.clientWidth);
-      if (text.height > e.clientHeight + 0.5) scale = Math.max(scale, text.height / e.clientHeight);
+      if (designs.has(e)) scale = Math.max(scale, textOverBox(e));
     }
     if (scale > 1) apply(scale);
   }
 
-  // The viewport is the screen: a window is centred on it, scaled down to fit
-  // its width where it is narrower. A page cannot show what lies above its
-  // top, so a window taller than the viewport starts at the top instead.
+  // How many times its box the control's text needs (1: it fits). Less than
+  // half a pixel over is not seen: the design stays.
+  function textOverBox(control) {
+    if (!control.textContent) return 1;
+    const range = document.createRange();
+    range.selectNodeContents(control);
+    const text = range.getBoundingClientRect();
+    const width = text.width + (control.matches('button') ? 6 : 0); // off the button's edges
+    return Math.max(1, width > control.clientWidth + 0.5 ? width / control.clientWidth : 1,
+      text.height > control.clientHeight + 0.5 ? text.height / control.clientHeight : 1);
+  }
+
   // The user's text size or spacing changed while the viewport did not (a
   // minimum font size, text-only zoom, a text-spacing style): a text in the
   // windows' default face shows it, and the run lays its windows out anew.
@@ -119,6 +121,9 @@
     control.scrollIntoView({ block: 'nearest', inline: 'nearest' });
   }
 
+  // The viewport is the screen: a window is centred on it, scaled down to fit
+  // its width where it is narrower. A page cannot show what lies above its
+  // top, so a window taller than the viewport starts at the top instead.
   // `arrange` moves what the window's own rules move, once it has grown.
   function place(element, arrange = () => {}) {
     const root = document.documentElement;
@@ -581,11 +586,7 @@
 
     // A result larger than its box, in the user's text size: the window grows.
     fitText() {
-      const range = document.createRange();
-      range.selectNodeContents(this.label);
-      const text = range.getBoundingClientRect();
-      if (!this.element.classList.contains('phone')
-        && (text.width > this.label.clientWidth || text.height > this.label.clientHeight)) this.fit();
+      if (!this.element.classList.contains('phone') && textOverBox(this.label) > 1) this.fit();
     }
 
     // A move to another of the window's controls is the user leaving a
@@ -691,11 +692,9 @@
     }
   }
 
-  // One run of the program: a fresh instance of the module, the splash
-  // window, then the conversion window; ended, it leaves nothing behind that
-  // reacts.
-  // The title window comes first, drawn from the tables; the module's
-  // instance joins the run once compiled.
+  // One run of the program: the splash window, drawn from the tables at once,
+  // then the conversion window, with a fresh instance of the module that
+  // joins the run once compiled; ended, it leaves nothing behind that reacts.
   class Run {
     constructor() {
       this.controller = new AbortController();
