@@ -16,8 +16,8 @@ std::array<float, 256> MinutesSample() {
   std::array<float, 256> sample{};
   for (std::size_t i = 0; i < sample.size(); ++i)
     sample[i] = static_cast<float>((i * 37) % 256) * (61.0f / 256.0f);
-  sample[7] = gridref::BandBoundaries[3];
-  sample[99] = gridref::BandBoundaries[9];
+  sample[7] = gridref::kBandBoundaries[3];
+  sample[99] = gridref::kBandBoundaries[9];
   return sample;
 }
 

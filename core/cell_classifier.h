@@ -16,13 +16,13 @@ struct CellClassification {
 
 // B1..B20: the floats nearest 3k - 0.0001. Written as those decimals so that a
 // typed boundary, once rounded to float, equals its constant exactly.
-inline constexpr std::array<float, 20> BandBoundaries = {
+inline constexpr std::array<float, 20> kBandBoundaries = {
     2.9999f,  5.9999f,  8.9999f,  11.9999f, 14.9999f, 17.9999f, 20.9999f,
     23.9999f, 26.9999f, 29.9999f, 32.9999f, 35.9999f, 38.9999f, 41.9999f,
     44.9999f, 47.9999f, 50.9999f, 53.9999f, 56.9999f, 59.9999f};
 
-inline constexpr float kHalfBoundary = BandBoundaries[9];   // 29.9999
-inline constexpr float kUpperBoundary = BandBoundaries[19]; // 59.9999
+inline constexpr float kHalfBoundary = kBandBoundaries[9];   // 29.9999
+inline constexpr float kUpperBoundary = kBandBoundaries[19]; // 59.9999
 inline constexpr int kBandsPerSixteenth = 5;
 inline constexpr int kBandsPerHalf = 10;
 
@@ -43,7 +43,7 @@ constexpr std::array<MinuteRow, kMinuteRows> BuildMinuteRows() {
   std::array<MinuteRow, kMinuteRows> rows{};
   for (std::size_t w = 0; w < kMinuteRows; ++w) {
     const auto whole = static_cast<float>(w);
-    for (float b : BandBoundaries) {
+    for (float b : kBandBoundaries) {
       if (b < whole) ++rows[w].boundariesBelow;
       if (b >= whole && b < whole + 1.0f) {
         ++rows[w].boundariesInside;
@@ -62,7 +62,7 @@ constexpr bool EveryBoundaryInExactlyOneRow() {
     if (row.boundariesInside > 1) return false;
     seen += row.boundariesInside;
   }
-  return seen == static_cast<int>(BandBoundaries.size());
+  return seen == static_cast<int>(kBandBoundaries.size());
 }
 static_assert(EveryBoundaryInExactlyOneRow());
 

@@ -104,154 +104,71 @@ int DigitValue(char32_t c) {
   return c <= run->last ? static_cast<int>((c - run->first) % 10) : -1;
 }
 
-bool IsAsciiDigit(char c) {
-  return c >= '0' && c <= '9';
+bool IsNumberAscii(char c) {
+  return (c >= '0' && c <= '9') || c == '.' || c == ' ' || c == '-' || c == '+';
 }
 
-// Walks the text one visible character at a time: invisible format
-// characters are passed over wherever they stand.
-class VisibleCharacters {
-public:
-  explicit VisibleCharacters(std::string_view text) : text_(text) { MoveTo(0); }
-  char32_t Current() const { return current_; }
-  std::size_t Position() const { return pos_; }
-  void Next() { MoveTo(pos_ + length_); }
-
-  // Where the run of ASCII digits from the current position ends.
-  std::size_t AsciiDigitsEnd() const {
-    std::size_t end = pos_;
-    while (end < text_.size() && IsAsciiDigit(text_[end]))
+// The text as far as a number could reach, in the ASCII the reader knows:
+// blanks as ' ', the digits of every script as '0' to '9', invisible format
+// characters left out. It stops before the first character that can be no
+// part of a number (ill-formed UTF-8 too), so nothing after it can join the
+// number.
+std::string InAscii(std::string_view text) {
+  std::string ascii;
+  ascii.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    // What is typed in ASCII goes over a run at a time.
+    std::size_t end = pos;
+    while (end < text.size() && IsNumberAscii(text[end]))
       ++end;
-    return end;
-  }
-
-  void MoveTo(std::size_t pos) {
-    while (pos < text_.size()) {
-      const Decoded d = DecodeAt(text_, pos);
-      if (!IsInvisible(d.character)) {
-        pos_ = pos;
-        current_ = d.character;
-        length_ = d.length;
-        return;
-      }
-      pos += d.length;
-    }
-    pos_ = text_.size();
-    current_ = kNoCharacter;
-    length_ = 0;
-  }
-
-private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  char32_t current_ = kNoCharacter;
-  std::size_t length_ = 0;
-};
-
-// The number in ASCII for from_chars: a piece of the text itself while it
-// is typed in ASCII with nothing invisible inside, else a copy.
-class Spelling {
-public:
-  Spelling(std::string_view text, std::size_t begin) : text_(text), begin_(begin), end_(begin) {}
-
-  void Append(std::size_t from, std::size_t to) {
-    if (plain_ && from == end_) {
-      end_ = to;
-      return;
-    }
-    Unplain();
-    copy_.append(text_.substr(from, to - from));
-  }
-  void Append(char ascii) {
-    Unplain();
-    copy_ += ascii;
-  }
-  std::string_view Text() const { return plain_ ? text_.substr(begin_, end_ - begin_) : copy_; }
-
-private:
-  void Unplain() {
-    if (plain_) copy_.assign(Text());
-    plain_ = false;
-  }
-
-  std::string_view text_;
-  std::size_t begin_, end_;
-  bool plain_ = true;
-  std::string copy_;
-};
-
-// Appends the digits from the current character on; whether there were any.
-bool ReadDigits(VisibleCharacters& in, Spelling& number) {
-  bool any = false;
-  for (;;) {
-    if (const std::size_t end = in.AsciiDigitsEnd(); end > in.Position()) {
-      number.Append(in.Position(), end);
-      in.MoveTo(end);
-    } else if (const int d = DigitValue(in.Current()); d >= 0) {
-      number.Append(static_cast<char>('0' + d));
-      in.Next();
+    ascii.append(text.substr(pos, end - pos));
+    if (end == text.size()) break;
+    const Decoded d = DecodeAt(text, end);
+    pos = end + d.length;
+    if (IsInvisible(d.character)) continue;
+    if (IsBlank(d.character)) {
+      ascii += ' ';
+    } else if (const int digit = DigitValue(d.character); digit >= 0) {
+      ascii += static_cast<char>('0' + digit);
     } else {
-      return any;
+      break;
     }
-    any = true;
   }
+  return ascii;
 }
 
-// The number spelled in ASCII digits and point, with its sign apart.
-double Convert(std::string_view digits, bool negative) {
+// Blanks, a sign, then the digits and point that from_chars reads.
+double ReadNumber(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && text[pos] == ' ')
+    ++pos;
+  const bool negative = pos < text.size() && text[pos] == '-';
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  // Not a second sign, nor "inf" or "nan", which from_chars would take.
+  if (pos == text.size() || !((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.'))
+    return 0.0;
+  const char* const first = text.data() + pos;
   double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                         std::chars_format::fixed);
-  (void)ptr;
+  const auto [last, ec] =
+      std::from_chars(first, text.data() + text.size(), value, std::chars_format::fixed);
+  // "." with no digit on either side is not a number.
+  if (ec == std::errc::invalid_argument) return 0.0;
   if (ec == std::errc::result_out_of_range) {
     // from_chars leaves value untouched: a nonzero integer part can only have
     // overflowed, anything else underflowed to zero.
-    const std::string_view integer = digits.substr(0, digits.find('.'));
+    const std::string_view number(first, static_cast<std::size_t>(last - first));
+    const std::string_view integer = number.substr(0, number.find('.'));
     const bool overflow = integer.find_first_not_of('0') != std::string_view::npos;
     value = overflow ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;
 }
 
-std::size_t SkipAsciiDigits(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsAsciiDigit(text[pos]))
-    ++pos;
-  return pos;
-}
-
 } // namespace
 
 double NumericValue(std::string_view text) {
-  // Most entries are typed in ASCII: where the reading ends on an ASCII
-  // character or the end of the text, nothing needs decoding.
-  std::size_t pos = 0;
-  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
-    ++pos;
-  const bool negative = pos < text.size() && text[pos] == '-';
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
-  const std::size_t begin = pos;
-  const std::size_t intEnd = SkipAsciiDigits(text, begin);
-  pos = intEnd;
-  if (pos < text.size() && text[pos] == '.') pos = SkipAsciiDigits(text, pos + 1);
-  if (pos == text.size() || static_cast<unsigned char>(text[pos]) < 0x80) {
-    // "." alone, or a sign with no digits, is not a number.
-    const bool anyDigit = intEnd > begin || pos > intEnd + 1;
-    return anyDigit ? Convert(text.substr(begin, pos - begin), negative) : 0.0;
-  }
-
-  VisibleCharacters in(text);
-  while (IsBlank(in.Current()))
-    in.Next();
-  const bool minus = in.Current() == '-';
-  if (in.Current() == '+' || minus) in.Next();
-  Spelling number(text, in.Position());
-  bool anyDigit = ReadDigits(in, number);
-  if (in.Current() == '.') {
-    number.Append(in.Position(), in.Position() + 1);
-    in.Next();
-    anyDigit = ReadDigits(in, number) || anyDigit;
-  }
-  return anyDigit ? Convert(number.Text(), minus) : 0.0;
+  return ReadNumber(InAscii(text));
 }
 
 bool IsWithinLimits(EntryField field, double v) {
@@ -259,16 +176,15 @@ bool IsWithinLimits(EntryField field, double v) {
   return !(v < limit.lowest) && !(v > limit.highest);
 }
 
-void CheckEntry(EntryField field, EntryCheckHost& host) {
-  if (IsWithinLimits(field, NumericValue(host.ReadText(field)))) return;
+CheckOutcome CheckEntry(EntryField field, EntryCheckHost& host) {
+  if (IsWithinLimits(field, NumericValue(host.ReadText(field)))) return CheckOutcome::Accepted;
   const EntryLimit& limit = LimitOf(field);
   host.Beep();
-  if (host.AskRetryOrCancel(limit.prompt, limit.title) == DialogAnswer::Cancel) {
-    host.EndProgram();
-    return;
-  }
+  if (host.AskRetryOrCancel(limit.prompt, limit.title) == DialogAnswer::Cancel)
+    return CheckOutcome::Cancelled;
   host.SetText(field, "");
   host.GiveFocus(field);
+  return CheckOutcome::Retried;
 }
 
 } // namespace gridref

@@ -10,7 +10,7 @@ namespace gridref {
 
 enum class EntryField { txtDegSouth, txtMinSouth, txtDegEast, txtMinEast };
 
-inline constexpr std::array<EntryField, 4> AllEntryFields = {
+inline constexpr std::array<EntryField, 4> kAllEntryFields = {
     EntryField::txtDegSouth, EntryField::txtMinSouth, EntryField::txtDegEast,
     EntryField::txtMinEast};
 
@@ -27,7 +27,7 @@ inline constexpr std::string_view kMinutesPrompt = "Error! Out of Limit";
 inline constexpr std::string_view kMinutesTitle = "Invalid Data?";
 
 // Indexed by EntryField. Both bounds are accepted values.
-inline constexpr std::array<EntryLimit, 4> EntryLimits = {{
+inline constexpr std::array<EntryLimit, 4> kEntryLimits = {{
     {14.0, 36.0, kDegreesPrompt, kDegreesTitle},
     {0.0, 59.999, kMinutesPrompt, kMinutesTitle},
     {10.0, 36.0, kDegreesPrompt, kDegreesTitle},
@@ -35,7 +35,7 @@ inline constexpr std::array<EntryLimit, 4> EntryLimits = {{
 }};
 
 constexpr const EntryLimit& LimitOf(EntryField field) {
-  return EntryLimits[static_cast<std::size_t>(field)];
+  return kEntryLimits[static_cast<std::size_t>(field)];
 }
 
 // The leading decimal number of the UTF-8 text, after blanks (the tab and
@@ -58,13 +58,18 @@ public:
   virtual ~EntryCheckHost() = default;
   virtual std::string ReadText(EntryField field) = 0;
   virtual void SetText(EntryField field, std::string_view text) = 0;
+  // Also makes the window active again, so that typing goes to the field.
   virtual void GiveFocus(EntryField field) = 0;
   virtual void Beep() = 0;
   virtual DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) = 0;
-  // Ends the program; a host may return, but the check does nothing after it.
-  virtual void EndProgram() = 0;
 };
 
-void CheckEntry(EntryField field, EntryCheckHost& host);
+enum class CheckOutcome {
+  Accepted,
+  Retried,   // the field emptied and focused again
+  Cancelled, // the program is to end: the check did nothing after the box
+};
+
+CheckOutcome CheckEntry(EntryField field, EntryCheckHost& host);
 
 } // namespace gridref

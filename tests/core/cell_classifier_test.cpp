@@ -6,8 +6,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 #ifndef __wasi__
 #include <thread>
@@ -19,22 +21,36 @@ namespace {
 constexpr float kInf = std::numeric_limits<float>::infinity();
 using Index = std::optional<int>;
 
-float ParseFloat(const std::string& decimal) {
+float ParseFloat(std::string_view decimal) {
   float value = 0;
   std::from_chars(decimal.data(), decimal.data() + decimal.size(), value);
   return value;
 }
 
-// The boundary 3k - 0.0001 as the decimal a user would type, parsed at run time.
-float TypedBoundary(int k) {
-  return ParseFloat(std::to_string(3 * k - 1) + ".9999");
-}
+// The boundaries B1..B20 as the decimals a user types (3k - 0.0001), with
+// the band just below and just above each; parsed at run time.
+struct BandRow {
+  const char* typed;
+  int below;
+  Index above;
+};
 
-TEST(BandBoundaries, EqualTheTypedDecimals) {
-  for (int k = 1; k <= 20; ++k) {
-    SCOPED_TRACE(k);
-    EXPECT_EQ(BandBoundaries[static_cast<std::size_t>(k - 1)], TypedBoundary(k));
+const BandRow kBandRows[] = {
+    {"2.9999", 0, 1},    {"5.9999", 1, 2},    {"8.9999", 2, 3},    {"11.9999", 3, 4},
+    {"14.9999", 4, 5},   {"17.9999", 5, 6},   {"20.9999", 6, 7},   {"23.9999", 7, 8},
+    {"26.9999", 8, 9},   {"29.9999", 9, 10},  {"32.9999", 10, 11}, {"35.9999", 11, 12},
+    {"38.9999", 12, 13}, {"41.9999", 13, 14}, {"44.9999", 14, 15}, {"47.9999", 15, 16},
+    {"50.9999", 16, 17}, {"53.9999", 17, 18}, {"56.9999", 18, 19}, {"59.9999", 19, std::nullopt},
+};
+
+TEST(kBandBoundaries, EqualTheTypedDecimals) {
+  ASSERT_EQ(std::size(kBandRows), kBandBoundaries.size());
+  for (std::size_t i = 0; i < kBandBoundaries.size(); ++i) {
+    SCOPED_TRACE(kBandRows[i].typed);
+    EXPECT_EQ(kBandBoundaries[i], ParseFloat(kBandRows[i].typed));
   }
+  EXPECT_EQ(kHalfBoundary, ParseFloat("29.9999"));
+  EXPECT_EQ(kUpperBoundary, ParseFloat("59.9999"));
 }
 
 struct ClassifyCase {
@@ -109,20 +125,22 @@ private:
 };
 
 std::vector<OpenInterval> HalfTable() {
-  return {{-kInf, TypedBoundary(10), 0}, {TypedBoundary(10), kInf, 1}};
+  return {{-kInf, ParseFloat("29.9999"), 0}, {ParseFloat("29.9999"), kInf, 1}};
 }
 
 std::vector<OpenInterval> SixteenthTable() {
-  return {{-kInf, TypedBoundary(5), 0},
-          {TypedBoundary(5), TypedBoundary(10), 1},
-          {TypedBoundary(10), TypedBoundary(15), 0},
-          {TypedBoundary(15), TypedBoundary(20), 1}};
+  return {{-kInf, ParseFloat("14.9999"), 0},
+          {ParseFloat("14.9999"), ParseFloat("29.9999"), 1},
+          {ParseFloat("29.9999"), ParseFloat("44.9999"), 0},
+          {ParseFloat("44.9999"), ParseFloat("59.9999"), 1}};
 }
 
+// From each row's boundary to the next, the band above the first.
 std::vector<OpenInterval> BandTable() {
-  std::vector<OpenInterval> table = {{-kInf, TypedBoundary(1), 0}};
-  for (int j = 1; j <= 19; ++j)
-    table.push_back({TypedBoundary(j), TypedBoundary(j + 1), j});
+  std::vector<OpenInterval> table = {{-kInf, ParseFloat(kBandRows[0].typed), kBandRows[0].below}};
+  for (std::size_t i = 0; kBandRows[i].above; ++i)
+    table.push_back(
+        {ParseFloat(kBandRows[i].typed), ParseFloat(kBandRows[i + 1].typed), *kBandRows[i].above});
   return table;
 }
 
@@ -178,17 +196,19 @@ struct LadderCase {
 
 TEST(IndexFunctions, LadderAtEveryBoundary) {
   std::vector<LadderCase> cases;
-  for (int k = 1; k <= 20; ++k) {
-    const Index above = k < 20 ? Index(k) : std::nullopt;
-    cases.push_back({"band at B" + std::to_string(k), &BandIndex, TypedBoundary(k), k - 1,
-                     std::nullopt, above});
-  }
-  cases.push_back({"half at 29.9999", &HalfIndex, TypedBoundary(10), 0, std::nullopt, 1});
-  cases.push_back({"sixteenth at 14.9999", &SixteenthIndex, TypedBoundary(5), 0, std::nullopt, 1});
-  cases.push_back({"sixteenth at 29.9999", &SixteenthIndex, TypedBoundary(10), 1, std::nullopt, 0});
-  cases.push_back({"sixteenth at 44.9999", &SixteenthIndex, TypedBoundary(15), 0, std::nullopt, 1});
+  // On a boundary the band is absent.
+  for (const BandRow& row : kBandRows)
+    cases.push_back({std::string("band at ") + row.typed, &BandIndex, ParseFloat(row.typed),
+                     row.below, std::nullopt, row.above});
+  cases.push_back({"half at 29.9999", &HalfIndex, ParseFloat("29.9999"), 0, std::nullopt, 1});
   cases.push_back(
-      {"sixteenth at 59.9999", &SixteenthIndex, TypedBoundary(20), 1, std::nullopt, std::nullopt});
+      {"sixteenth at 14.9999", &SixteenthIndex, ParseFloat("14.9999"), 0, std::nullopt, 1});
+  cases.push_back(
+      {"sixteenth at 29.9999", &SixteenthIndex, ParseFloat("29.9999"), 1, std::nullopt, 0});
+  cases.push_back(
+      {"sixteenth at 44.9999", &SixteenthIndex, ParseFloat("44.9999"), 0, std::nullopt, 1});
+  cases.push_back({"sixteenth at 59.9999", &SixteenthIndex, ParseFloat("59.9999"), 1, std::nullopt,
+                   std::nullopt});
   cases.push_back({"half has no upper end", &HalfIndex, 1e30f, 1, 1, 1});
   // Just below each multiple of 3 still lies above Bk: truncating m / 3
   // would put it one band lower.

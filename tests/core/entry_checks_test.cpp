@@ -63,7 +63,7 @@ const std::vector<ValueCase>& ValueCases() {
       {"1 MB of digits", "1." + std::string(1 << 20, '0') + "9x", 1.0},
       {"1 MB of blanks", std::string(1 << 20, ' ') + "7", 7.0},
       // Pasted and input-method text: blanks and digits of every script,
-      // invisible marks passed over; as UTF-8, which both frontends hand over.
+      // invisible marks passed over; as UTF-8, which every frontend hands over.
       {"no-break space before 14 reads 14", "\u00A014", 14.0},
       {"narrow no-break space before 29", "\u202F29", 29.0},
       {"ideographic space before 26", "\u300026", 26.0},
@@ -196,7 +196,7 @@ TEST(IsWithinLimits, BoundsAreAcceptedAndJustOutsideRefused) {
 }
 
 TEST(IsWithinLimits, LadderAroundEveryBound) {
-  for (EntryField field : AllEntryFields) {
+  for (EntryField field : kAllEntryFields) {
     const EntryLimit& limit = LimitOf(field);
     for (double bound : {limit.lowest, limit.highest}) {
       SCOPED_TRACE(bound);
@@ -258,7 +258,7 @@ TEST(CheckEntry, RunsTheDialogStepsInOrder) {
     ScriptedHost host;
     host.Text(c.field) = c.text;
     host.answers.assign(c.answers.begin(), c.answers.end());
-    CheckEntry(c.field, host);
+    host.Check(c.field);
     EXPECT_EQ(host.calls, c.calls);
     EXPECT_EQ(host.Text(c.field), c.textAfter);
     EXPECT_TRUE(host.answers.empty());
@@ -272,11 +272,11 @@ TEST(CheckEntry, EmptiedFieldIsCheckedAgainOnTheNextLeave) {
   host.Text(EntryField::txtDegSouth) = "5";
   host.Text(EntryField::txtMinSouth) = "61";
   host.answers = {DialogAnswer::Retry, DialogAnswer::Retry, DialogAnswer::Retry};
-  CheckEntry(EntryField::txtDegSouth, host);
-  CheckEntry(EntryField::txtDegSouth, host);
-  CheckEntry(EntryField::txtMinSouth, host);
+  host.Check(EntryField::txtDegSouth);
+  host.Check(EntryField::txtDegSouth);
+  host.Check(EntryField::txtMinSouth);
   const auto beforeLast = host.calls.size();
-  CheckEntry(EntryField::txtMinSouth, host);
+  host.Check(EntryField::txtMinSouth);
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "beep"), 3);
   EXPECT_EQ(host.calls.size(), beforeLast + 1);
   EXPECT_EQ(host.Text(EntryField::txtMinSouth), "");

@@ -33,7 +33,7 @@ bool Refused(gridref::EntryField field, double v) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   using namespace gridref;
-  const auto field = AllEntryFields[data[0] % 4];
+  const auto field = kAllEntryFields[data[0] % 4];
   const bool retry = (data[0] & 4) != 0;
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
 
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::ScriptedHost host;
   host.Text(field) = text;
   host.answers = {retry ? DialogAnswer::Retry : DialogAnswer::Cancel};
-  CheckEntry(field, host);
+  host.Check(field);
   const EntryLimit& limit = LimitOf(field);
   if (host.calls != testing::ExpectedCheckCalls(testing::FieldName(field), refused, retry,
                                                 limit.prompt, limit.title))

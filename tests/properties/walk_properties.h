@@ -16,7 +16,7 @@ namespace gridref::testing {
 
 // The conversion window as the user sees it.
 struct WindowState {
-  std::array<std::string, 4> fields; // in the order of AllEntryFields
+  std::array<std::string, 4> fields; // in the order of kAllEntryFields
   std::string label;
   std::string focus; // the focused control's name; "" when none of ours
   std::vector<std::string> pressedButtons;
@@ -117,7 +117,7 @@ public:
   // A field was left holding `text` (the focus went to another control or
   // to nothing): the box comes for a value the checks refuse, and only then.
   static std::string FieldLeft(std::size_t field, const std::string& text, bool boxShown) {
-    const bool refused = !IsWithinLimits(AllEntryFields.at(field), NumericValue(text));
+    const bool refused = !IsWithinLimits(kAllEntryFields.at(field), NumericValue(text));
     if (refused == boxShown) return "";
     return "'" + text + "' left in " + kFieldNames.at(field) +
            (boxShown ? " brought the box" : " without the box");
