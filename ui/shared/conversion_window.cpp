@@ -16,29 +16,81 @@ void ResetProgramEnd() {
 }
 
 bool ConversionWindow::FieldLeft(gridref::EntryField field) {
-  if (checkRunning_ || ending) return false;
-  const int boxesBefore = boxesShown_;
-  checkRunning_ = true;
-  gridref::CheckEntry(field, *this);
-  checkRunning_ = false;
-  return boxesShown_ != boxesBefore && !ending;
+  lastRefused_ = false;
+  switch (field) {
+  case gridref::EntryField::txtDegSouth:
+    txtDegSouth_LostFocus();
+    break;
+  case gridref::EntryField::txtMinSouth:
+    txtMinSouth_LostFocus();
+    break;
+  case gridref::EntryField::txtDegEast:
+    txtDegEast_LostFocus();
+    break;
+  case gridref::EntryField::txtMinEast:
+    txtMinEast_LostFocus();
+    break;
+  }
+  return lastRefused_;
 }
 
-void ConversionWindow::Convert() {
+void ConversionWindow::Clicked(Role role) {
+  switch (role) {
+  case Role::Convert:
+    cmdConvert_Click();
+    break;
+  case Role::Copy:
+    CmdClipboard_Click();
+    break;
+  case Role::Exit:
+    cmdExit_Click();
+    break;
+  case Role::Caption:
+  case Role::Entry:
+  case Role::Result:
+  case Role::Surface:
+    break;
+  }
+}
+
+void ConversionWindow::Check(gridref::EntryField field) {
+  if (checkRunning_ || ending) return;
+  checkRunning_ = true;
+  const gridref::CheckOutcome outcome = gridref::CheckEntry(field, host_);
+  if (outcome == gridref::CheckOutcome::Cancelled) cmdExit_Click();
+  checkRunning_ = false;
+  lastRefused_ = outcome == gridref::CheckOutcome::Retried && !ending;
+  if (lastRefused_) ++refusedLeaves_;
+}
+
+void ConversionWindow::txtDegSouth_LostFocus() {
+  Check(gridref::EntryField::txtDegSouth);
+}
+void ConversionWindow::txtMinSouth_LostFocus() {
+  Check(gridref::EntryField::txtMinSouth);
+}
+void ConversionWindow::txtDegEast_LostFocus() {
+  Check(gridref::EntryField::txtDegEast);
+}
+void ConversionWindow::txtMinEast_LostFocus() {
+  Check(gridref::EntryField::txtMinEast);
+}
+
+void ConversionWindow::cmdConvert_Click() {
   if (ending) return;
-  const auto entry = gridref::ReadCoordinateEntry(host_.FieldText(gridref::EntryField::txtDegSouth),
-                                                  host_.FieldText(gridref::EntryField::txtMinSouth),
-                                                  host_.FieldText(gridref::EntryField::txtDegEast),
-                                                  host_.FieldText(gridref::EntryField::txtMinEast));
+  const auto entry = gridref::ReadCoordinateEntry(host_.ReadText(gridref::EntryField::txtDegSouth),
+                                                  host_.ReadText(gridref::EntryField::txtMinSouth),
+                                                  host_.ReadText(gridref::EntryField::txtDegEast),
+                                                  host_.ReadText(gridref::EntryField::txtMinEast));
   host_.ShowGridReference(gridref::ComposeGridReference(entry, host_.DecimalSeparator()));
 }
 
-void ConversionWindow::Copy() {
+void ConversionWindow::CmdClipboard_Click() {
   if (ending) return;
   host_.PutOnClipboard(host_.GridReferenceShown());
 }
 
-void ConversionWindow::Exit() {
+void ConversionWindow::cmdExit_Click() {
   if (ending) return;
   ending = true;
   host_.CloseAllWindows();
@@ -60,27 +112,6 @@ bool ConversionWindow::DropsKey(KeyMotion motion, int key, std::uint32_t time) {
   }
   freshKeysOnly_ = false;
   return false;
-}
-
-std::string ConversionWindow::ReadText(gridref::EntryField field) {
-  return host_.FieldText(field);
-}
-void ConversionWindow::SetText(gridref::EntryField field, std::string_view text) {
-  host_.SetFieldText(field, text);
-}
-void ConversionWindow::GiveFocus(gridref::EntryField field) {
-  host_.FocusField(field);
-}
-void ConversionWindow::Beep() {
-  host_.Beep();
-}
-gridref::DialogAnswer ConversionWindow::AskRetryOrCancel(std::string_view prompt,
-                                                         std::string_view title) {
-  ++boxesShown_;
-  return host_.AskRetryOrCancel(prompt, title);
-}
-void ConversionWindow::EndProgram() {
-  Exit();
 }
 
 } // namespace ui

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/entry_checks.h"
+#include "ui/shared/layouts.h"
 
 #include <cstdint>
 #include <string>
@@ -11,17 +12,11 @@
 
 namespace ui {
 
-// What the behaviour needs of the window on a toolkit.
-class ConversionWindowHost {
+// What the window on a toolkit lends the entry checks and the behaviour:
+// its fields, a beep and the box (the checks'), the result label, the
+// clipboard, the decimal separator and the end of the run.
+class ConversionWindowHost : public gridref::EntryCheckHost {
 public:
-  virtual ~ConversionWindowHost() = default;
-  virtual std::string FieldText(gridref::EntryField field) = 0;
-  virtual void SetFieldText(gridref::EntryField field, std::string_view text) = 0;
-  // Also makes the window active again, so that typing goes to the field.
-  virtual void FocusField(gridref::EntryField field) = 0;
-  virtual void Beep() = 0;
-  virtual gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt,
-                                                 std::string_view title) = 0;
   virtual std::string GridReferenceShown() = 0;
   virtual void ShowGridReference(std::string_view text) = 0;
   // Clears the clipboard, then puts the text on it as plain text.
@@ -36,41 +31,29 @@ public:
 bool ProgramEnding();
 void ResetProgramEnd(); // for a fresh window in the same process (tests)
 
-// Runs the window's own loss-of-focus handler of the field (the handlers
-// carry the field's name: txtDegSouth_LostFocus, ...).
-template <typename Window> void RunLostFocusHandler(Window& window, gridref::EntryField field) {
-  switch (field) {
-  case gridref::EntryField::txtDegSouth:
-    window.txtDegSouth_LostFocus();
-    break;
-  case gridref::EntryField::txtMinSouth:
-    window.txtMinSouth_LostFocus();
-    break;
-  case gridref::EntryField::txtDegEast:
-    window.txtDegEast_LostFocus();
-    break;
-  case gridref::EntryField::txtMinEast:
-    window.txtMinEast_LostFocus();
-    break;
-  }
-}
-
 enum class KeyMotion { Press, Repeat, Release };
 
-class ConversionWindow final : private gridref::EntryCheckHost {
+class ConversionWindow final {
 public:
   explicit ConversionWindow(ConversionWindowHost& host) : host_(host) {}
 
-  // The user left an entry field: checks it. Focus moves caused by a check
-  // itself (its box, the focus given back after Retry) check nothing, or two
-  // refused fields would hand the focus and a box back and forth forever.
-  // True when the value was refused: the click that left the field must not
-  // take effect.
+  // The user left an entry field: runs its handler, which checks it. Focus
+  // moves caused by a check itself (its box, the focus given back after
+  // Retry) check nothing, or two refused fields would hand the focus and a
+  // box back and forth forever. True when the value was refused: the click
+  // that left the field must not take effect.
   bool FieldLeft(gridref::EntryField field);
+  // A control of the role was clicked (Enter, Escape and access keys too).
+  void Clicked(Role role);
 
-  void Convert();
-  void Copy();
-  void Exit();
+  // Handlers, named after their control and event.
+  void txtDegSouth_LostFocus();
+  void txtMinSouth_LostFocus();
+  void txtDegEast_LostFocus();
+  void txtMinEast_LostFocus();
+  void cmdConvert_Click();
+  void CmdClipboard_Click();
+  void cmdExit_Click();
 
   // A key held down as the title window goes keeps repeating into this
   // window, which opened under it: "2" held there would type "2222", Enter
@@ -82,19 +65,17 @@ public:
   bool DropsKey(KeyMotion motion, int key, std::uint32_t time);
 
   bool CheckRunning() const { return checkRunning_; }
-  int BoxesShown() const { return boxesShown_; }
+  // How many leaves have been refused in the run: a press that sees it grow
+  // before its click left a refused field, and the click does nothing.
+  unsigned RefusedLeaves() const { return refusedLeaves_; }
 
 private:
-  std::string ReadText(gridref::EntryField field) override;
-  void SetText(gridref::EntryField field, std::string_view text) override;
-  void GiveFocus(gridref::EntryField field) override;
-  void Beep() override;
-  gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override;
-  void EndProgram() override;
+  void Check(gridref::EntryField field);
 
   ConversionWindowHost& host_;
   bool checkRunning_ = false;
-  int boxesShown_ = 0;
+  bool lastRefused_ = false;
+  unsigned refusedLeaves_ = 0;
   bool freshKeysOnly_ = true;
   bool released_ = false; // the last release, perhaps X11's half of a repeat
   int releasedKey_ = 0;

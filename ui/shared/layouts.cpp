@@ -7,14 +7,14 @@ namespace {
 
 // A plain face last: fontconfig's own stand-in for Comic Sans MS is a
 // calligraphic one.
-constexpr FontSpec kComicSans(float points, bool bold) {
+constexpr FontSpec ComicSans(float points, bool bold) {
   return {{"Comic Sans MS", "Comic Neue", "Liberation Sans", "DejaVu Sans"}, points, bold};
 }
-constexpr FontSpec kMsSansSerif(float points, bool bold) {
+constexpr FontSpec MsSansSerif(float points, bool bold) {
   return {
       {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"}, points, bold};
 }
-constexpr FontSpec kArial(float points, bool bold) {
+constexpr FontSpec Arial(float points, bool bold) {
   return {{"Arial", "Liberation Sans"}, points, bold};
 }
 
@@ -35,7 +35,7 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .width = 7545,
      .height = 570,
      .tabIndex = 0,
-     .font = kComicSans(20.25f, true),
+     .font = ComicSans(20.25f, true),
      .background = kBandTeal,
      .foreground = kFixedText,
      .align = Align::Centre},
@@ -47,10 +47,12 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .width = 2295,
      .height = 375,
      .tabIndex = 1,
-     .font = kMsSansSerif(12, true),
+     .font = MsSansSerif(12, true),
      .background = kTransparent,
      .foreground = kFixedText},
     {.kind = K::TextBox,
+     .role = Role::Entry,
+     .field = gridref::EntryField::txtDegSouth,
      .name = "txtDegSouth",
      .left = 2880,
      .top = 960,
@@ -66,10 +68,12 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .width = 2295,
      .height = 375,
      .tabIndex = 3,
-     .font = kMsSansSerif(12, true),
+     .font = MsSansSerif(12, true),
      .background = kTransparent,
      .foreground = kFixedText},
     {.kind = K::TextBox,
+     .role = Role::Entry,
+     .field = gridref::EntryField::txtMinSouth,
      .name = "txtMinSouth",
      .left = 6480,
      .top = 960,
@@ -85,10 +89,12 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .width = 2295,
      .height = 375,
      .tabIndex = 5,
-     .font = kMsSansSerif(12, true),
+     .font = MsSansSerif(12, true),
      .background = kTransparent,
      .foreground = kFixedText},
     {.kind = K::TextBox,
+     .role = Role::Entry,
+     .field = gridref::EntryField::txtDegEast,
      .name = "txtDegEast",
      .left = 2880,
      .top = 1680,
@@ -104,10 +110,12 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .width = 2295,
      .height = 375,
      .tabIndex = 7,
-     .font = kMsSansSerif(12, true),
+     .font = MsSansSerif(12, true),
      .background = kTransparent,
      .foreground = kFixedText},
     {.kind = K::TextBox,
+     .role = Role::Entry,
+     .field = gridref::EntryField::txtMinEast,
      .name = "txtMinEast",
      .left = 6480,
      .top = 1680,
@@ -116,6 +124,7 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .tabIndex = 8,
      .accessibleName = "Minutes East"},
     {.kind = K::Button,
+     .role = Role::Convert,
      .name = "cmdConvert",
      .caption = "Convert",
      .left = 2760,
@@ -125,18 +134,20 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .tabIndex = 9,
      .isDefault = true},
     {.kind = K::Label,
+     .role = Role::Result,
      .name = "lblGridRef",
      .left = 2400,
      .top = 3480,
      .width = 2775,
      .height = 735,
      .tabIndex = 10,
-     .font = kComicSans(24, false),
+     .font = ComicSans(24, false),
      .background = kBandTeal,
      .foreground = kFixedText,
      .align = Align::Centre,
      .accessibleName = "Grid reference"},
     {.kind = K::Button,
+     .role = Role::Exit,
      .name = "cmdExit",
      .caption = "E&xit",
      .left = 6360,
@@ -146,6 +157,7 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
      .tabIndex = 11,
      .isCancel = true},
     {.kind = K::Button,
+     .role = Role::Copy,
      .name = "CmdClipboard",
      .caption = "Copy to Clipboard",
      .left = 2880,
@@ -158,6 +170,7 @@ constexpr auto kGridrefControls = std::to_array<ControlLayout>({
 // The frame first, then its controls in the window's own order.
 constexpr auto kSplashControls = std::to_array<ControlLayout>({
     {.kind = K::Frame,
+     .role = Role::Surface,
      .name = "Frame1",
      .left = 120,
      .top = 120,
@@ -180,7 +193,7 @@ constexpr auto kSplashControls = std::to_array<ControlLayout>({
      .width = 2415,
      .height = 255,
      .tabIndex = 2,
-     .font = kArial(8.25f, false),
+     .font = Arial(8.25f, false),
      .background = kButtonFace,
      .parent = "Frame1"},
     {.kind = K::Label,
@@ -191,7 +204,7 @@ constexpr auto kSplashControls = std::to_array<ControlLayout>({
      .width = 2415,
      .height = 255,
      .tabIndex = 1,
-     .font = kArial(8.25f, false),
+     .font = Arial(8.25f, false),
      .background = kButtonFace,
      .parent = "Frame1"},
     {.kind = K::Label,
@@ -202,7 +215,7 @@ constexpr auto kSplashControls = std::to_array<ControlLayout>({
      .width = 1410,
      .height = 285,
      .tabIndex = 3,
-     .font = kArial(12, true),
+     .font = Arial(12, true),
      .background = kButtonFace,
      .align = Align::Right,
      .parent = "Frame1",
@@ -215,7 +228,7 @@ constexpr auto kSplashControls = std::to_array<ControlLayout>({
      .width = 3030,
      .height = 765,
      .tabIndex = 5,
-     .font = kArial(32.25f, true),
+     .font = Arial(32.25f, true),
      .background = kButtonFace,
      .parent = "Frame1",
      .sizesItself = true},
@@ -227,7 +240,7 @@ constexpr auto kSplashControls = std::to_array<ControlLayout>({
      .width = 4875,
      .height = 435,
      .tabIndex = 4,
-     .font = kArial(18, true),
+     .font = Arial(18, true),
      .background = kButtonFace,
      .parent = "Frame1",
      .sizesItself = true},

@@ -3,6 +3,8 @@
 // (for platforms that lack the window's own face) are additions.
 #pragma once
 
+#include "core/entry_checks.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -11,6 +13,18 @@
 namespace ui {
 
 enum class ControlKind { Label, TextBox, Button, Frame, Image };
+
+// What a control does in its window, whichever toolkit renders it: events
+// reach the shared behaviour by role, never by a control's name.
+enum class Role {
+  Caption, // says what is beside it; does nothing
+  Entry,   // one of the four fields, named by its EntryField
+  Convert,
+  Copy,
+  Exit,
+  Result,  // shows the grid reference
+  Surface, // a press and release on it dismisses the title window
+};
 
 struct Colour {
   enum class Kind { Default, Rgb, ButtonFace, MenuBackground, Transparent };
@@ -40,6 +54,8 @@ inline constexpr int kNoTabIndex = -1;
 
 struct ControlLayout {
   ControlKind kind = ControlKind::Label;
+  Role role = Role::Caption;
+  gridref::EntryField field{}; // of a Role::Entry row
   std::string_view name{};
   std::string_view caption{}; // UTF-8; '&' marks an access key on buttons
   int left = 0, top = 0, width = 0, height = 0;
