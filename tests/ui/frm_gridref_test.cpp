@@ -183,7 +183,7 @@ void FrmGridrefTest::userScripts() {
   QCOMPARE(answerer.mostOpenAtOnce(), boxes.isEmpty() ? 0 : 1);
   QVERIFY(answerer.unusedAnswers().isEmpty());
   QStringList texts;
-  for (auto field : gridref::AllEntryFields)
+  for (auto field : gridref::kAllEntryFields)
     texts << window_->FieldWidget(field)->text();
   QCOMPARE(texts, fields);
   QCOMPARE(window_->findChild<QLabel*>("lblGridRef")->text(), label);
@@ -216,19 +216,23 @@ void FrmGridrefTest::lostFocusHandlers() {
   QFETCH(int, field);
   QFETCH(QString, refused);
   QFETCH(QString, title);
-  const auto entry = gridref::AllEntryFields[static_cast<std::size_t>(field)];
-  const std::function<void()> handlers[] = {
-      [&] { window_->txtDegSouth_LostFocus(); }, [&] { window_->txtMinSouth_LostFocus(); },
-      [&] { window_->txtDegEast_LostFocus(); }, [&] { window_->txtMinEast_LostFocus(); }};
+  const auto entry = gridref::kAllEntryFields[static_cast<std::size_t>(field)];
   BoxAnswerer answerer({"Retry", "Retry"}, window_.get());
-  window_->FieldWidget(entry)->setText(refused);
-  handlers[field]();
+  // Passing values on the way to the field, then the user leaves it by Tab.
+  const QStringList passing{"26", "14", "28", "29"};
+  QString script;
+  for (int before = 0; before < field; ++before)
+    script += "type " + passing[before] + "|key Tab|";
+  RunUserScript(*window_, script + "type " + refused);
+  QCOMPARE(QApplication::focusWidget(), window_->FieldWidget(entry));
+  QVERIFY(answerer.titles().isEmpty());
+  RunUserScript(*window_, "key Tab");
   QCOMPARE(answerer.titles(), QStringList{title});
   QCOMPARE(window_->FieldWidget(entry)->text(), QString());
   QVERIFY(
       QTest::qWaitFor([&] { return QApplication::focusWidget() == window_->FieldWidget(entry); }));
   // The emptied field now holds 0: minutes pass, degrees are refused again.
-  handlers[field]();
+  RunUserScript(*window_, "key Tab");
   const bool degrees = field % 2 == 0;
   QCOMPARE(answerer.titles().size(), degrees ? 2 : 1);
   QCOMPARE(answerer.unusedAnswers().size(), degrees ? 0 : 1);
@@ -265,12 +269,12 @@ void FrmGridrefTest::centresByTheOuterSize() {
 
 void FrmGridrefTest::nothingRunsAfterTheEnd() {
   RunUserScript(*window_, "type 26|key Return|type 5");
-  window_->cmdExit_Click();
+  window_->Behaviour().cmdExit_Click();
   QVERIFY(ui::ProgramEnding());
   BoxAnswerer answerer(QStringList(), window_.get());
-  window_->txtDegSouth_LostFocus();
-  window_->cmdConvert_Click();
-  window_->CmdClipboard_Click();
+  window_->Behaviour().txtDegSouth_LostFocus();
+  window_->Behaviour().cmdConvert_Click();
+  window_->Behaviour().CmdClipboard_Click();
   window_->show();
   QTest::keyClick(window_.get(), Qt::Key_Return);
   QTest::mouseClick(window_->findChild<QPushButton*>("cmdConvert"), Qt::LeftButton);

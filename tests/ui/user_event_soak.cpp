@@ -57,7 +57,7 @@ private:
 
 gridref::testing::WindowState UserEventSoak::State() const {
   gridref::testing::WindowState state;
-  for (auto field : gridref::AllEntryFields)
+  for (auto field : gridref::kAllEntryFields)
     state.fields[static_cast<std::size_t>(field)] =
         window_->FieldWidget(field)->text().toStdString();
   state.label = window_->findChild<QLabel*>("lblGridRef")->text().toStdString();

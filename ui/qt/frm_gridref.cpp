@@ -1,14 +1,20 @@
 #include "ui/qt/frm_gridref.h"
 
-#include "ui/qt/conversion_window_host.h"
 #include "ui/qt/entry_line_edit.h"
 #include "ui/qt/program_end.h"
 #include "ui/qt/window_support.h"
+#include "ui/shared/window_rules.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <limits>
 
@@ -23,12 +29,57 @@ template <typename Widget> Widget* Place(QWidget* parent, const ControlLayout& c
   return widget;
 }
 
+// Around the box for a refused field, Qt tells a screen reader of focus
+// changes the user never sees settle: back to the control the user was
+// moving to, where the box's closing re-activates the window at once, and,
+// once the focus-out handler has returned, of the focus change that was
+// under way when the field was left. The wrong field would be named before
+// the refused one, so these are held back.
+struct HeldFocus {
+  int boxes = 0; // held while above 0
+  QPointer<QWidget> window;
+  bool all = false; // until the refused field is focused
+  QAccessible::UpdateHandler next = nullptr;
+} held;
+
+void HoldFocusChanges(QAccessibleEvent* event) {
+  if (event->type() == QAccessible::Focus) {
+    auto* control = qobject_cast<QWidget*>(event->object());
+    if (control && held.window && held.window->isAncestorOf(control) &&
+        (held.all || control != QApplication::focusWidget()))
+      return;
+  }
+  if (held.next) {
+    held.next(event);
+    return;
+  }
+  // Without a handler Qt hands the event to the platform's bridge.
+  QAccessible::installUpdateHandler(nullptr);
+  QAccessible::updateAccessibility(event);
+  QAccessible::installUpdateHandler(HoldFocusChanges);
+}
+
+void HoldFocusAnnouncements(QWidget& window) {
+  if (!QAccessible::isActive()) return;
+  if (held.boxes++ == 0) held.next = QAccessible::installUpdateHandler(HoldFocusChanges);
+  held.window = &window;
+  held.all = true;
+}
+
+// Once the events of the handler that opened the box have been handled.
+void ReleaseFocusAnnouncementsLater() {
+  if (held.boxes == 0) return;
+  QTimer::singleShot(0, [] {
+    if (--held.boxes == 0) {
+      QAccessible::installUpdateHandler(held.next);
+      held = {};
+    }
+  });
+}
+
 } // namespace
 
-frmGridref::frmGridref(QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      host_(std::make_unique<QtConversionWindowHost>(*this)), behaviour_(*host_) {
+frmGridref::frmGridref(QWidget* parent) : QDialog(parent, WindowFlagsOf(kGridrefLayout.border)) {
   const WindowLayout& layout = kGridrefLayout;
   setObjectName(QtText(layout.name));
   setWindowTitle(QtText(layout.caption));
@@ -37,7 +88,7 @@ frmGridref::frmGridref(QWidget* parent)
   ActivateWhenShown(*this);
   FillBackground(*this,
                  QColor(layout.background.red, layout.background.green, layout.background.blue));
-  resize(ClientSize(layout));
+  SetClientSize(*this, layout);
   BuildControls();
   Form_Load();
   RecentreOnceFramed(*this);
@@ -55,7 +106,10 @@ frmGridref::~frmGridref() {
 void frmGridref::BuildControls() {
   // Created in the table's (tab) order, so a later control lies in front of
   // an earlier one (each minutes field in front of the label under it).
-  for (const ControlLayout& control : kGridrefLayout.controls) {
+  const WindowLayout& layout = kGridrefLayout;
+  controls_.assign(layout.controls.size(), nullptr);
+  for (std::size_t row = 0; row < layout.controls.size(); ++row) {
+    const ControlLayout& control = layout.controls[row];
     QWidget* widget = nullptr;
     switch (control.kind) {
     case ControlKind::Label: {
@@ -68,6 +122,11 @@ void frmGridref::BuildControls() {
     case ControlKind::TextBox: {
       auto* field = Place<EntryLineEdit>(this, control);
       field->setMaxLength(std::numeric_limits<int>::max()); // unlimited length
+      if (control.role == Role::Entry)
+        connect(field, &EntryLineEdit::focusLost, this,
+                [this, entry = control.field](Qt::FocusReason reason) {
+                  OnFieldLostFocus(entry, reason);
+                });
       widget = field;
       break;
     }
@@ -75,6 +134,8 @@ void frmGridref::BuildControls() {
       auto* button = Place<QPushButton>(this, control);
       button->setText(QtText(control.caption));
       button->setDefault(control.isDefault);
+      connect(button, &QPushButton::clicked, this,
+              [this, role = control.role] { behaviour_.Clicked(role); });
       widget = button;
       break;
     }
@@ -83,91 +144,38 @@ void frmGridref::BuildControls() {
       break;
     }
     if (widget) widget->show();
+    controls_[row] = widget;
   }
-  auto named = [this](const char* name) { return findChild<QWidget*>(QLatin1String(name)); };
-  lblHeader = static_cast<QLabel*>(named("lblHeader"));
-  lblDegSouth = static_cast<QLabel*>(named("lblDegSouth"));
-  txtDegSouth = static_cast<EntryLineEdit*>(named("txtDegSouth"));
-  lblMinSouth = static_cast<QLabel*>(named("lblMinSouth"));
-  txtMinSouth = static_cast<EntryLineEdit*>(named("txtMinSouth"));
-  lblDegEast = static_cast<QLabel*>(named("lblDegEast"));
-  txtDegEast = static_cast<EntryLineEdit*>(named("txtDegEast"));
-  lblMinEast = static_cast<QLabel*>(named("lblMinEast"));
-  txtMinEast = static_cast<EntryLineEdit*>(named("txtMinEast"));
-  cmdConvert = static_cast<QPushButton*>(named("cmdConvert"));
-  lblGridRef = static_cast<QLabel*>(named("lblGridRef"));
-  cmdExit = static_cast<QPushButton*>(named("cmdExit"));
-  CmdClipboard = static_cast<QPushButton*>(named("CmdClipboard"));
 
-  QWidget* const focusCycle[] = {txtDegSouth, txtMinSouth, txtDegEast,  txtMinEast,
-                                 cmdConvert,  cmdExit,     CmdClipboard};
-  for (std::size_t i = 0; i + 1 < std::size(focusCycle); ++i)
-    setTabOrder(focusCycle[i], focusCycle[i + 1]);
-  for (QWidget* control : focusCycle)
-    control->installEventFilter(this);
-
-  for (EntryField field : gridref::AllEntryFields)
-    connect(FieldWidget(field), &EntryLineEdit::focusLost, this,
-            [this, field](Qt::FocusReason reason) { OnFieldLostFocus(field, reason); });
-  connect(cmdConvert, &QPushButton::clicked, this, &frmGridref::cmdConvert_Click);
-  connect(CmdClipboard, &QPushButton::clicked, this, &frmGridref::CmdClipboard_Click);
-  connect(cmdExit, &QPushButton::clicked, this, &frmGridref::cmdExit_Click);
-  txtDegSouth->setFocus(Qt::OtherFocusReason);
+  const std::vector<std::size_t> order = TabOrder(layout);
+  for (std::size_t i = 0; i + 1 < order.size(); ++i)
+    setTabOrder(controls_[order[i]], controls_[order[i + 1]]);
+  for (std::size_t row : order)
+    controls_[row]->installEventFilter(this);
+  if (!order.empty()) controls_[order.front()]->setFocus(Qt::OtherFocusReason);
 }
 
 EntryLineEdit* frmGridref::FieldWidget(EntryField field) const {
-  switch (field) {
-  case EntryField::txtDegSouth:
-    return txtDegSouth;
-  case EntryField::txtMinSouth:
-    return txtMinSouth;
-  case EntryField::txtDegEast:
-    return txtDegEast;
-  case EntryField::txtMinEast:
-    return txtMinEast;
-  }
-  return txtDegSouth;
+  return static_cast<EntryLineEdit*>(controls_[RowOf(kGridrefLayout, field)]);
+}
+
+QLabel* frmGridref::ResultLabel() const {
+  return static_cast<QLabel*>(controls_[RowOf(kGridrefLayout, Role::Result)]);
 }
 
 void frmGridref::Form_Load() {
   CentreOnScreen(*this);
 }
 
-void frmGridref::txtDegSouth_LostFocus() {
-  lastLeaveRefused_ = behaviour_.FieldLeft(EntryField::txtDegSouth);
-}
-void frmGridref::txtMinSouth_LostFocus() {
-  lastLeaveRefused_ = behaviour_.FieldLeft(EntryField::txtMinSouth);
-}
-void frmGridref::txtDegEast_LostFocus() {
-  lastLeaveRefused_ = behaviour_.FieldLeft(EntryField::txtDegEast);
-}
-void frmGridref::txtMinEast_LostFocus() {
-  lastLeaveRefused_ = behaviour_.FieldLeft(EntryField::txtMinEast);
-}
-
 void frmGridref::OnFieldLostFocus(EntryField field, Qt::FocusReason reason) {
   // A box opening, or the window losing activation, takes the focus away
   // without the user leaving the field.
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-  lastLeaveRefused_ = false;
-  RunLostFocusHandler(*this, field);
+  const bool refused = behaviour_.FieldLeft(field);
   // The click that left a refused field does not take effect: the press
   // that caused this focus change comes next, to one of the filtered
   // controls, and is dropped there, so no button stays down.
-  if (reason == Qt::MouseFocusReason && lastLeaveRefused_) swallowPress_ = true;
-}
-
-void frmGridref::cmdConvert_Click() {
-  behaviour_.Convert();
-}
-
-void frmGridref::CmdClipboard_Click() {
-  behaviour_.Copy();
-}
-
-void frmGridref::cmdExit_Click() {
-  behaviour_.Exit();
+  if (reason == Qt::MouseFocusReason && refused) swallowPress_ = true;
 }
 
 void frmGridref::reject() {
@@ -176,12 +184,12 @@ void frmGridref::reject() {
   if (ProgramEnding())
     QDialog::reject();
   else
-    cmdExit_Click();
+    behaviour_.Clicked(Role::Exit);
 }
 
 void frmGridref::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    cmdExit_Click();
+    behaviour_.Clicked(Role::Exit);
     return;
   }
   QDialog::keyPressEvent(event);
@@ -215,18 +223,101 @@ bool frmGridref::eventFilter(QObject* watched, QEvent* event) {
     }
     break;
   }
-  case QEvent::Shortcut:
-    // Alt+X ends at once, like Escape: no focus move to the button first
-    // (which would check the field being left), no animated click.
-    if (watched == cmdExit) {
-      cmdExit_Click();
+  case QEvent::Shortcut: {
+    // An access key (Alt+X) acts at once, like Escape: no focus move to the
+    // button first (which would check the field being left), no animated
+    // click.
+    const QKeySequence& keys = static_cast<QShortcutEvent*>(event)->key();
+    const std::size_t row =
+        keys.isEmpty() ? kNoRow
+                       : RowWithAccessKey(kGridrefLayout, static_cast<char32_t>(keys[0].key()));
+    if (row != kNoRow && watched == controls_[row]) {
+      behaviour_.Clicked(kGridrefLayout.controls[row].role);
       return true;
     }
     break;
+  }
   default:
     break;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+std::string frmGridref::ReadText(EntryField field) {
+  return FieldWidget(field)->text().toStdString();
+}
+
+void frmGridref::SetText(EntryField field, std::string_view text) {
+  FieldWidget(field)->setText(QtText(text));
+}
+
+void frmGridref::GiveFocus(EntryField field) {
+  // Without a window manager nothing re-activates the window after the box;
+  // the user must be able to type into the field at once.
+  activateWindow();
+  held.all = false; // the refused field's focus is announced
+  FieldWidget(field)->setFocus(Qt::OtherFocusReason);
+}
+
+void frmGridref::Beep() {
+  QApplication::beep();
+}
+
+gridref::DialogAnswer frmGridref::AskRetryOrCancel(std::string_view prompt,
+                                                   std::string_view title) {
+  QMessageBox box(QMessageBox::NoIcon, QtText(title), QtText(prompt),
+                  QMessageBox::Retry | QMessageBox::Cancel, this);
+  box.setDefaultButton(QMessageBox::Retry);
+  box.setEscapeButton(QMessageBox::Cancel); // also closing the box
+  // Without a window manager nothing activates the box, and keys would still
+  // go to the blocked window.
+  ActivateWhenShown(box);
+  HoldFocusAnnouncements(*this);
+  const int answer = box.exec();
+  ReleaseFocusAnnouncementsLater();
+  return answer == QMessageBox::Retry ? gridref::DialogAnswer::Retry
+                                      : gridref::DialogAnswer::Cancel;
+}
+
+std::string frmGridref::GridReferenceShown() {
+  return ResultLabel()->text().toStdString();
+}
+
+void frmGridref::ShowGridReference(std::string_view text) {
+  QLabel* label = ResultLabel();
+  const QString shown = QtText(text);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+  label->setText(shown);
+  // A screen reader speaks name changes only of the focused control, and the
+  // focus stays where the user left it: the result is announced, politely,
+  // on every Convert, the same result again too.
+  QAccessibleAnnouncementEvent announcement(label, shown);
+  announcement.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+  QAccessible::updateAccessibility(&announcement);
+#else
+  // The label's text is its accessible name. A new text announces itself;
+  // the same result again is announced too, as the answer to this Convert.
+  const bool same = label->text() == shown;
+  label->setText(shown);
+  if (same) {
+    QAccessibleEvent changed(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+  }
+#endif
+}
+
+void frmGridref::PutOnClipboard(std::string_view text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(QtText(text));
+}
+
+std::string frmGridref::DecimalSeparator() {
+  return QLocale().decimalPoint().toStdString();
+}
+
+void frmGridref::CloseAllWindows() {
+  ui::CloseAllWindows();
 }
 
 } // namespace ui

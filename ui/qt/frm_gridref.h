@@ -1,5 +1,6 @@
 // The conversion window: four entry fields, Convert, the result label, Copy
-// to Clipboard and Exit.
+// to Clipboard and Exit, rendered from its table. It lends the shared
+// behaviour its fields, label, box, clipboard and end of the run.
 #pragma once
 
 #include "core/entry_checks.h"
@@ -7,34 +8,26 @@
 
 #include <QDialog>
 
-#include <memory>
+#include <cstddef>
+#include <vector>
 
 class QLabel;
-class QPushButton;
 
 namespace ui {
 
 class EntryLineEdit;
-class QtConversionWindowHost;
 
 // Control names follow the program's conventions (kind prefix, mixed case).
-// NOLINTNEXTLINE(readability-identifier-naming)
-class frmGridref : public QDialog {
+class frmGridref : public QDialog, private ConversionWindowHost {
   Q_OBJECT
 public:
   explicit frmGridref(QWidget* parent = nullptr);
   ~frmGridref() override;
 
-  // Handlers, named after their control and event.
   void Form_Load();
-  void txtDegSouth_LostFocus();
-  void txtMinSouth_LostFocus();
-  void txtDegEast_LostFocus();
-  void txtMinEast_LostFocus();
-  void cmdConvert_Click();
-  void CmdClipboard_Click();
-  void cmdExit_Click();
 
+  // The shared behaviour, with the controls' handlers.
+  ConversionWindow& Behaviour() { return behaviour_; }
   EntryLineEdit* FieldWidget(gridref::EntryField field) const;
 
 public slots:
@@ -47,25 +40,22 @@ protected:
 private:
   void BuildControls();
   void OnFieldLostFocus(gridref::EntryField field, Qt::FocusReason reason);
+  QLabel* ResultLabel() const;
 
-  QLabel* lblHeader = nullptr;
-  QLabel* lblDegSouth = nullptr;
-  EntryLineEdit* txtDegSouth = nullptr;
-  QLabel* lblMinSouth = nullptr;
-  EntryLineEdit* txtMinSouth = nullptr;
-  QLabel* lblDegEast = nullptr;
-  EntryLineEdit* txtDegEast = nullptr;
-  QLabel* lblMinEast = nullptr;
-  EntryLineEdit* txtMinEast = nullptr;
-  QPushButton* cmdConvert = nullptr;
-  QLabel* lblGridRef = nullptr;
-  QPushButton* cmdExit = nullptr;
-  QPushButton* CmdClipboard = nullptr;
+  std::string ReadText(gridref::EntryField field) override;
+  void SetText(gridref::EntryField field, std::string_view text) override;
+  void GiveFocus(gridref::EntryField field) override;
+  void Beep() override;
+  gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override;
+  std::string GridReferenceShown() override;
+  void ShowGridReference(std::string_view text) override;
+  void PutOnClipboard(std::string_view text) override;
+  std::string DecimalSeparator() override;
+  void CloseAllWindows() override;
 
-  std::unique_ptr<QtConversionWindowHost> host_;
-  ConversionWindow behaviour_;
+  std::vector<QWidget*> controls_; // by row of the table; null where nothing is rendered
+  ConversionWindow behaviour_{*this};
   bool swallowPress_ = false;
-  bool lastLeaveRefused_ = false;
 };
 
 } // namespace ui

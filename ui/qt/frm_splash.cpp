@@ -14,14 +14,8 @@
 namespace ui {
 
 frmSplash::frmSplash(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint) { // a border, no title bar
-  // Wayland compositors leave decorations to the client, and Qt's ignore
-  // these flags: a title bar with window buttons would appear, one of them a
-  // way out the window does not have. Frameless there, with its own border.
-  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    ownBorder_ = true;
-  }
+    : QDialog(parent, WindowFlagsOf(kSplashLayout.border)),
+      ownBorder_(DrawsOwnBorder(kSplashLayout.border)) {
   const WindowLayout& layout = kSplashLayout;
   setObjectName(QtText(layout.name));
   setWindowTitle(QString());
@@ -30,31 +24,36 @@ frmSplash::frmSplash(QWidget* parent)
   setWindowIcon(ApplicationIcon());
   setAttribute(Qt::WA_DeleteOnClose);
   FillBackground(*this, palette().color(QPalette::Button));
-  setFixedSize(ClientSize(layout));
+  SetClientSize(*this, layout);
 
   // The frame first, then its controls in the window's own order: each
   // later control lies in front.
-  for (const ControlLayout& control : layout.controls) {
+  controls_.assign(layout.controls.size(), nullptr);
+  for (std::size_t row = 0; row < layout.controls.size(); ++row) {
+    const ControlLayout& control = layout.controls[row];
+    const std::size_t parent = ParentRow(layout, row);
+    QWidget* container = parent == kNoRow ? this : controls_[parent];
     if (control.kind == ControlKind::Frame) {
-      Frame1 = new QFrame(this);
-      Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-      ApplyLayout(*Frame1, control);
-      Frame1->installEventFilter(this);
-      continue;
-    }
-    auto* label = new QLabel(Frame1);
-    ApplyLayout(*label, control);
-    if (control.kind == ControlKind::Image) {
-      label->setPixmap(QPixmap(QStringLiteral(":/icons/logo.png")));
-      label->setScaledContents(true); // stretched to its box
+      auto* frame = new QFrame(container);
+      frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+      ApplyLayout(*frame, control);
+      controls_[row] = frame;
     } else {
-      label->setText(QtText(control.caption));
-      label->setAlignment((control.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) |
-                          Qt::AlignTop);
-      if (control.sizesItself) label->adjustSize(); // keeps left and top
+      auto* label = new QLabel(container);
+      ApplyLayout(*label, control);
+      if (control.kind == ControlKind::Image) {
+        label->setPixmap(QPixmap(QStringLiteral(":/icons/logo.png")));
+        label->setScaledContents(true); // stretched to its box
+      } else {
+        label->setText(QtText(control.caption));
+        label->setAlignment((control.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) |
+                            Qt::AlignTop);
+        if (control.sizesItself) label->adjustSize(); // keeps left and top
+      }
+      controls_[row] = label;
     }
-    // A click on the picture or a label is not a click on the frame.
-    label->installEventFilter(this);
+    // A click on the picture or a label is not a click on the surface.
+    controls_[row]->installEventFilter(this);
   }
 
   CentreOnScreen(*this);
@@ -90,11 +89,15 @@ void frmSplash::Frame1_Click() {
 }
 
 void frmSplash::Dismiss() {
-  if (dismissed_) return;
-  dismissed_ = true;
+  if (!dismissal_.Dismiss()) return;
   close(); // discarded: deleted on close
   // No owner: the conversion window outlives this one.
   (new frmGridref)->show();
+}
+
+QWidget* frmSplash::Surface() const {
+  const std::size_t row = RowOf(kSplashLayout, Role::Surface);
+  return row == kNoRow ? nullptr : controls_[row];
 }
 
 bool frmSplash::event(QEvent* event) {
@@ -127,20 +130,18 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
       type != QEvent::MouseButtonDblClick)
     return QDialog::eventFilter(watched, event);
-  if (watched != Frame1) return true; // a label or the picture: swallowed
+  QWidget* const surface = Surface();
+  if (watched != surface) return true; // a label or the picture: swallowed
   auto* mouse = static_cast<QMouseEvent*>(event);
   if (mouse->button() != Qt::LeftButton) return true;
   // Only the frame's own surface: not where a label or the picture lies,
   // however the event got here.
   const QPoint at = mouse->position().toPoint();
-  const bool onSurface = Frame1->rect().contains(at) && Frame1->childAt(at) == nullptr;
-  if (type == QEvent::MouseButtonPress) {
-    framePressed_ = onSurface;
-  } else if (type == QEvent::MouseButtonRelease) {
-    const bool click = framePressed_ && onSurface;
-    framePressed_ = false;
-    if (click) Frame1_Click();
-  }
+  const bool onSurface = surface->rect().contains(at) && surface->childAt(at) == nullptr;
+  if (type == QEvent::MouseButtonPress)
+    surfaceClick_.Press(onSurface);
+  else if (type == QEvent::MouseButtonRelease && surfaceClick_.Release(onSurface))
+    Frame1_Click();
   return true;
 }
 

@@ -2,13 +2,14 @@
 // conversion window.
 #pragma once
 
+#include "ui/shared/window_rules.h"
+
 #include <QDialog>
 
-class QFrame;
+#include <vector>
 
 namespace ui {
 
-// NOLINTNEXTLINE(readability-identifier-naming)
 class frmSplash : public QDialog {
   Q_OBJECT
 public:
@@ -28,10 +29,11 @@ protected:
 
 private:
   void Dismiss();
+  QWidget* Surface() const;
 
-  QFrame* Frame1 = nullptr;
-  bool framePressed_ = false;
-  bool dismissed_ = false;
+  std::vector<QWidget*> controls_; // by row of the table
+  Dismissal dismissal_;
+  SurfaceClick surfaceClick_;
   bool ownBorder_ = false; // where the platform draws none (Wayland)
 };
 

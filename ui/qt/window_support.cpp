@@ -1,5 +1,7 @@
 #include "ui/qt/window_support.h"
 
+#include "ui/shared/window_rules.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
@@ -74,12 +76,34 @@ void ApplyLayout(QWidget& widget, const ControlLayout& control) {
   }
 }
 
+bool DrawsOwnBorder(Border border) {
+  return !TraitsOf(border).titleBar &&
+         QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+Qt::WindowFlags WindowFlagsOf(Border border) {
+  const BorderTraits traits = TraitsOf(border);
+  if (!traits.titleBar)
+    return DrawsOwnBorder(border) ? Qt::Dialog | Qt::FramelessWindowHint
+                                  : Qt::Dialog | Qt::CustomizeWindowHint; // a border, no title
+  Qt::WindowFlags flags =
+      Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (traits.resizable) flags |= Qt::WindowMinMaxButtonsHint;
+  return flags;
+}
+
+void SetClientSize(QWidget& window, const WindowLayout& layout) {
+  if (TraitsOf(layout.border).resizable)
+    window.resize(ClientSize(layout));
+  else
+    window.setFixedSize(ClientSize(layout));
+}
+
 void CentreOnScreen(QWidget& window) {
   const QRect screen = window.screen()->geometry();
   const QSize outer = window.frameGeometry().size();
-  const float left = (static_cast<float>(screen.width()) - static_cast<float>(outer.width())) / 2;
-  const float top = (static_cast<float>(screen.height()) - static_cast<float>(outer.height())) / 2;
-  window.move(screen.x() + qRound(left), screen.y() + qRound(top));
+  window.move(CentredStart(screen.x(), screen.width(), outer.width()),
+              CentredStart(screen.y(), screen.height(), outer.height()));
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // What both Qt windows share: rendering the layout tables, centring on the
-// screen, activation where no window manager does it, the icon.
+// screen, the border, activation where no window manager does it, the icon.
 #pragma once
 
 #include "ui/shared/layouts.h"
@@ -34,6 +34,16 @@ QFont FontOf(const FontSpec& spec);
 
 // Applies the control's name, geometry, font and colours.
 void ApplyLayout(QWidget& widget, const ControlLayout& control);
+
+// The window's flags for the table's border. Wayland compositors leave
+// decorations to the client, and Qt's ignore the flags of a window without
+// a title bar: a title bar with window buttons would appear, one of them a
+// way out the window does not have. Frameless there, drawing its own border.
+Qt::WindowFlags WindowFlagsOf(Border border);
+bool DrawsOwnBorder(Border border);
+
+// The table's client size; fixed where the border does not size.
+void SetClientSize(QWidget& window, const WindowLayout& layout);
 
 // Centres the window by its outer size, halving in single precision; not
 // clamped, so a window larger than the screen gets a negative left or top.
