@@ -1,7 +1,9 @@
 // The live Win32 windows read back in-process: what a screen reader walks and
 // names, and the layout at the process's DPI on both DPI paths. window_test.sh
 // runs it once per DPI; the argument is the DPI the Wine prefix was set to.
+#include "ui/shared/window_rules.h"
 #include "ui/win32/accessibility.h"
+#include "ui/win32/event_loop.h"
 #include "ui/win32/frm_gridref.h"
 #include "ui/win32/frm_splash.h"
 #include "ui/win32/win32_support.h"
@@ -262,19 +264,11 @@ constexpr Spoken kSpoken[] = {
     {"cmdExit", L"Button", L"Exit"},
 };
 
-// The window numbers its controls from 100 in table order; Exit is IDCANCEL.
-HWND ControlById(HWND window, std::string_view name) {
-  const ControlLayout& row = ControlNamed(kGridrefLayout, name);
-  return GetDlgItem(window, row.isCancel
-                                ? IDCANCEL
-                                : 100 + static_cast<int>(&row - kGridrefLayout.controls.data()));
-}
-
 TEST(ScreenReaderNames, EachFieldAfterItsLabelEachButtonByItsCaption) {
   const Opened window(kGridrefLayout);
   for (const Spoken& spoken : kSpoken) {
     SCOPED_TRACE(std::string(spoken.control));
-    const HWND control = ControlById(window.Handle(), spoken.control);
+    const HWND control = window.Control(spoken.control);
     ASSERT_TRUE(control);
     EXPECT_TRUE(IsClass(control, spoken.cls)) << Utf8(ClassOf(control));
     const bool field = lstrcmpiW(spoken.cls, L"Edit") == 0;
@@ -438,6 +432,107 @@ TEST(ScreenReaderNames, TheTitleWindowSaysWhatItIsAndWhatToDo) {
               L"Press Enter to continue.");
   }
 }
+
+// --- Presses ---------------------------------------------------------------
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(the clipboard could not be opened)";
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PutOnClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  CopyMemory(GlobalLock(memory), text.c_str(), bytes);
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+}
+
+// How a control of the window is pressed: by its own command, as a click
+// sends it, or by a key through the program's loop to the focused field.
+struct Press {
+  std::string tag;
+  std::size_t row;
+  UINT message = 0; // 0: the row's command; else WM_KEYDOWN or WM_SYSCHAR
+  WPARAM key = 0;
+};
+void PrintTo(const Press& press, std::ostream* out) {
+  *out << press.tag;
+}
+
+std::size_t RowWhere(bool (*holds)(const ControlLayout&)) {
+  for (std::size_t row = 0; row < kGridrefLayout.controls.size(); ++row)
+    if (holds(kGridrefLayout.controls[row])) return row;
+  return kNoRow;
+}
+
+std::vector<Press> Presses() {
+  std::vector<Press> presses;
+  for (std::size_t row = 0; row < kGridrefLayout.controls.size(); ++row) {
+    const ControlLayout& control = kGridrefLayout.controls[row];
+    if (control.kind != ControlKind::Button) continue;
+    presses.push_back({std::string(control.name) + "_Command", row});
+    if (const AccessKey access = AccessKeyOf(control.caption); access.key != 0)
+      presses.push_back({std::string(control.name) + "_AltKey", row, WM_SYSCHAR,
+                         static_cast<WPARAM>(access.key)});
+  }
+  presses.push_back({"Escape", RowWhere([](const ControlLayout& c) { return c.isCancel; }),
+                     WM_KEYDOWN, VK_ESCAPE});
+  presses.push_back({"EnterInAField", RowWhere([](const ControlLayout& c) { return c.isDefault; }),
+                     WM_KEYDOWN, VK_RETURN});
+  return presses;
+}
+
+class Pressed : public testing::TestWithParam<Press> {};
+
+// Each press reaches the behaviour as its row's role, and no other role:
+// Convert shows the entry's reference, Copy puts the label's text on the
+// clipboard, Exit ends the run.
+TEST_P(Pressed, DoesWhatItsRowsRoleDoes) {
+  const Press& press = GetParam();
+  ASSERT_NE(press.row, kNoRow);
+  const Role role = kGridrefLayout.controls[press.row].role;
+  PutOnClipboard(L"held before");
+  {
+    const Opened window(kGridrefLayout);
+    const HWND result = window.Control(RowOf(kGridrefLayout, Role::Result));
+    const std::array<const wchar_t*, 4> entry = {L"26", L"14", L"28", L"29"};
+    for (std::size_t i = 0; i < entry.size(); ++i)
+      SetWindowTextW(window.Control(RowOf(kGridrefLayout, gridref::kAllEntryFields[i])), entry[i]);
+    SetWindowTextW(result, L"shown before");
+    const HWND field = window.Control(RowOf(kGridrefLayout, gridref::EntryField::txtDegSouth));
+    SetFocus(field);
+    Pump();
+    if (press.message == 0) {
+      const HWND button = window.Control(press.row);
+      SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+    } else {
+      MSG key{field, press.message, press.key, 1, GetTickCount(), {}};
+      ASSERT_TRUE(ui::win32::TakeDialogKey(key));
+    }
+    Pump();
+    EXPECT_EQ(WindowText(result), role == Role::Convert ? L"2628AB25" : L"shown before");
+    EXPECT_EQ(ClipboardText(), role == Role::Copy ? L"shown before" : L"held before");
+    EXPECT_EQ(ProgramEnding(), role == Role::Exit);
+    EXPECT_EQ(IsWindowVisible(window.Handle()) != FALSE, role != Role::Exit);
+  }
+  ResetProgramEnd(); // for the windows of the tests after
+}
+
+INSTANTIATE_TEST_SUITE_P(Gridref, Pressed, testing::ValuesIn(Presses()),
+                         [](const testing::TestParamInfo<Press>& info) { return info.param.tag; });
 
 // --- Fields ----------------------------------------------------------------
 

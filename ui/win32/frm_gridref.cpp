@@ -65,8 +65,10 @@ LRESULT CALLBACK WordDeletion(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-int ControlId(const ControlLayout& control, std::size_t index) {
-  return control.isCancel ? IDCANCEL : kFirstControlId + static_cast<int>(index);
+// Numbered by row; the button that Escape presses is IDCANCEL, which is
+// what IsDialogMessageW sends for Escape.
+int ControlId(const ControlLayout& control, std::size_t row) {
+  return control.isCancel ? IDCANCEL : kFirstControlId + static_cast<int>(row);
 }
 
 } // namespace
@@ -98,12 +100,11 @@ void frmGridref::Create() {
 
   const WindowLayout& layout = kGridrefLayout;
   ReadColours();
-  constexpr DWORD style = WS_OVERLAPPEDWINDOW;
+  const DWORD style = StyleOf(layout.border);
   hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), style, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                           this);
   if (!hwnd_) ReportAndEnd(L"The conversion window could not be created.");
-  // Created in tab order: GetNextDlgTabItem follows the order of creation.
   controls_.resize(layout.controls.size());
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const ControlLayout& row = layout.controls[i];
@@ -155,7 +156,7 @@ void frmGridref::Create() {
   Layout(dpi);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
-  SetFocus(Field(EntryField::txtDegSouth));
+  SetFocus(controls_[NextInTabOrder(layout, kNoRow, false)].hwnd);
 }
 
 void frmGridref::Layout(UINT dpi) {
@@ -170,8 +171,10 @@ void frmGridref::ReadColours() {
   highContrast_ = HighContrastOn();
   const COLORREF window =
       highContrast_ ? GetSysColor(COLOR_BTNFACE) : ColourOf(kGridrefLayout.background, 0);
-  bandColour_ = highContrast_ ? GetSysColor(COLOR_HIGHLIGHT)
-                              : ColourOf(ControlNamed(kGridrefLayout, "lblGridRef").background, 0);
+  bandColour_ =
+      highContrast_
+          ? GetSysColor(COLOR_HIGHLIGHT)
+          : ColourOf(kGridrefLayout.controls[RowOf(kGridrefLayout, Role::Result)].background, 0);
   if (windowBrush_) DeleteObject(windowBrush_);
   if (bandBrush_) DeleteObject(bandBrush_);
   windowBrush_ = CreateSolidBrush(window);
@@ -191,17 +194,23 @@ HWND frmGridref::Control(std::string_view name) const {
 }
 
 HWND frmGridref::Field(EntryField field) const {
-  switch (field) {
-  case EntryField::txtDegSouth:
-    return Control("txtDegSouth");
-  case EntryField::txtMinSouth:
-    return Control("txtMinSouth");
-  case EntryField::txtDegEast:
-    return Control("txtDegEast");
-  case EntryField::txtMinEast:
-    return Control("txtMinEast");
-  }
-  return nullptr;
+  return controls_[RowOf(kGridrefLayout, field)].hwnd;
+}
+
+HWND frmGridref::Result() const {
+  return controls_[RowOf(kGridrefLayout, Role::Result)].hwnd;
+}
+
+std::size_t frmGridref::RowOfId(int id) const {
+  for (std::size_t row = 0; row < controls_.size(); ++row)
+    if (ControlId(*controls_[row].layout, row) == id) return row;
+  return kNoRow;
+}
+
+std::size_t frmGridref::RowOfWindow(HWND control) const {
+  for (std::size_t row = 0; row < controls_.size(); ++row)
+    if (control && controls_[row].hwnd == control) return row;
+  return kNoRow;
 }
 
 bool frmGridref::DropsKey(const MSG& message) {
@@ -231,35 +240,28 @@ bool frmGridref::TakeNavigationKey(const MSG& message) {
     return true;
   }
   if (message.wParam != VK_TAB) return false;
-  const HWND focus = GetFocus();
-  const HWND next = GetNextDlgTabItem(hwnd_, focus && IsChild(hwnd_, focus) ? focus : nullptr,
-                                      GetKeyState(VK_SHIFT) < 0);
-  if (!next) return true;
+  const std::size_t row =
+      NextInTabOrder(kGridrefLayout, RowOfWindow(GetFocus()), GetKeyState(VK_SHIFT) < 0);
+  if (row == kNoRow) return true;
+  const HWND next = controls_[row].hwnd;
   // Entering a field by the keyboard selects its whole text, as in a dialog.
-  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-    SendMessageW(next, EM_SETSEL, 0, -1);
+  if (controls_[row].layout->kind == ControlKind::TextBox) SendMessageW(next, EM_SETSEL, 0, -1);
   SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   SetFocus(next);
   return true;
 }
 
 HWND frmGridref::DefaultButton() const {
-  for (const RenderedControl& control : controls_)
-    if (control.layout->kind == ControlKind::Button &&
-        (GetWindowLongPtrW(control.hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-      return control.hwnd;
-  return Control("cmdConvert");
+  const std::size_t row = DefaultBorderRow(kGridrefLayout, focusRow_);
+  return row == kNoRow ? nullptr : controls_[row].hwnd;
 }
 
-void frmGridref::ShowDefaultBorder(HWND focus) {
-  // On the focused button; on the window's default button otherwise.
-  bool onButton = false;
-  for (const RenderedControl& control : controls_)
-    onButton |= control.layout->kind == ControlKind::Button && control.hwnd == focus;
-  for (const RenderedControl& control : controls_) {
+void frmGridref::ShowDefaultBorder() {
+  const std::size_t wearer = DefaultBorderRow(kGridrefLayout, focusRow_);
+  for (std::size_t row = 0; row < controls_.size(); ++row) {
+    const RenderedControl& control = controls_[row];
     if (control.layout->kind != ControlKind::Button) continue;
-    const bool wears = onButton ? control.hwnd == focus : control.layout->isDefault;
-    const LONG_PTR type = wears ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    const LONG_PTR type = row == wearer ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if ((GetWindowLongPtrW(control.hwnd, GWL_STYLE) & BS_TYPEMASK) != type)
       SendMessageW(control.hwnd, BM_SETSTYLE, static_cast<WPARAM>(type | BS_NOTIFY), TRUE);
   }
@@ -269,13 +271,9 @@ bool frmGridref::TakeAccessKey(const MSG& message) {
   if (message.message != WM_SYSCHAR || !hwnd_ ||
       (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)))
     return false;
-  const std::string_view caption = ControlNamed(kGridrefLayout, "cmdExit").caption;
-  const std::size_t amp = caption.find('&');
-  if (amp == std::string_view::npos || amp + 1 >= caption.size()) return false;
-  if (std::towlower(static_cast<wint_t>(message.wParam)) !=
-      std::towlower(static_cast<wint_t>(caption[amp + 1])))
-    return false;
-  cmdExit_Click();
+  const std::size_t row = RowWithAccessKey(kGridrefLayout, static_cast<char32_t>(message.wParam));
+  if (row == kNoRow) return false;
+  behaviour_.Clicked(controls_[row].layout->role);
   return true;
 }
 
@@ -297,9 +295,7 @@ void frmGridref::FieldLeft(EntryField field) {
 }
 
 void frmGridref::CheckField(EntryField field) {
-  const int boxesBefore = behaviour_.BoxesShown();
-  RunLostFocusHandler(*this, field);
-  if (behaviour_.BoxesShown() == boxesBefore || ProgramEnding()) return;
+  if (!behaviour_.FieldLeft(field) || ProgramEnding()) return;
   // The click that left a refused field does not take effect: the control
   // under it lets go of the mouse, and no button stays drawn pressed.
   if (const HWND captured = GetCapture(); captured && IsChild(hwnd_, captured)) ReleaseCapture();
@@ -308,48 +304,24 @@ void frmGridref::CheckField(EntryField field) {
       SendMessageW(control.hwnd, BM_SETSTATE, FALSE, 0);
 }
 
-void frmGridref::txtDegSouth_LostFocus() {
-  behaviour_.FieldLeft(EntryField::txtDegSouth);
-}
-void frmGridref::txtMinSouth_LostFocus() {
-  behaviour_.FieldLeft(EntryField::txtMinSouth);
-}
-void frmGridref::txtDegEast_LostFocus() {
-  behaviour_.FieldLeft(EntryField::txtDegEast);
-}
-void frmGridref::txtMinEast_LostFocus() {
-  behaviour_.FieldLeft(EntryField::txtMinEast);
-}
-void frmGridref::cmdConvert_Click() {
-  behaviour_.Convert();
-}
-void frmGridref::CmdClipboard_Click() {
-  behaviour_.Copy();
-}
-void frmGridref::cmdExit_Click() {
-  behaviour_.Exit();
-}
-
 void frmGridref::OnCommand(int id, int code) {
-  // A click released while a check's box is open is the click that left
-  // the refused field: it does not take effect.
-  const bool clicked = code == BN_CLICKED && !behaviour_.CheckRunning();
-  if (id == IDCANCEL) { // the Exit button, Escape
-    if (clicked) cmdExit_Click();
-    if (code == BN_SETFOCUS) ShowDefaultBorder(GetDlgItem(hwnd_, id));
-    return;
-  }
-  const auto index = static_cast<std::size_t>(id - kFirstControlId);
-  if (id < kFirstControlId || index >= controls_.size()) return;
-  const std::string_view name = controls_[index].layout->name;
-  if (code == EN_KILLFOCUS) {
-    for (EntryField field : gridref::AllEntryFields)
-      if (Field(field) == controls_[index].hwnd) FieldLeft(field);
-  } else if (code == EN_SETFOCUS || code == BN_SETFOCUS) {
-    ShowDefaultBorder(controls_[index].hwnd);
-  } else if (clicked) {
-    if (name == "cmdConvert") cmdConvert_Click();
-    if (name == "CmdClipboard") CmdClipboard_Click();
+  const std::size_t row = RowOfId(id); // Escape comes as the IDCANCEL button's
+  if (row == kNoRow) return;
+  const ControlLayout& control = *controls_[row].layout;
+  if (control.kind == ControlKind::TextBox) {
+    if (code == EN_KILLFOCUS && control.role == Role::Entry) FieldLeft(control.field);
+    if (code == EN_SETFOCUS) {
+      focusRow_ = row;
+      ShowDefaultBorder();
+    }
+  } else if (control.kind == ControlKind::Button) {
+    if (code == BN_SETFOCUS) {
+      focusRow_ = row;
+      ShowDefaultBorder();
+    }
+    // A click released while a check's box is open is the click that left
+    // the refused field: it does not take effect.
+    if (code == BN_CLICKED && !behaviour_.CheckRunning()) behaviour_.Clicked(control.role);
   }
 }
 
@@ -380,10 +352,10 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_CTLCOLORSTATIC: {
     const auto dc = reinterpret_cast<HDC>(wParam);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    for (const RenderedControl& control : controls_) {
-      if (control.hwnd != reinterpret_cast<HWND>(lParam)) continue;
-      SetTextColor(dc, TextColour(*control.layout));
-      if (control.layout->background.kind == Colour::Kind::Rgb) {
+    if (const std::size_t row = RowOfWindow(reinterpret_cast<HWND>(lParam)); row != kNoRow) {
+      const ControlLayout& control = *controls_[row].layout;
+      SetTextColor(dc, TextColour(control));
+      if (control.background.kind == Colour::Kind::Rgb) {
         SetBkColor(dc, bandColour_);
         return reinterpret_cast<LRESULT>(bandBrush_);
       }
@@ -403,8 +375,9 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const HWND focus = GetFocus();
       if (focus && IsChild(hwnd_, focus)) focusBeforeDeactivation_ = focus;
     } else {
-      SetFocus(focusBeforeDeactivation_ ? focusBeforeDeactivation_
-                                        : Field(EntryField::txtDegSouth));
+      SetFocus(focusBeforeDeactivation_
+                   ? focusBeforeDeactivation_
+                   : controls_[NextInTabOrder(kGridrefLayout, kNoRow, false)].hwnd);
     }
     return 0;
   case kCheckField:
@@ -420,7 +393,7 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   case WM_CLOSE: // closing the last window ends the run
-    cmdExit_Click();
+    behaviour_.Clicked(Role::Exit);
     return 0;
   case WM_DESTROY:
     for (RenderedControl& control : controls_)
@@ -433,15 +406,15 @@ LRESULT frmGridref::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-std::string frmGridref::FieldText(EntryField field) {
+std::string frmGridref::ReadText(EntryField field) {
   return Utf8(WindowText(Field(field)));
 }
 
-void frmGridref::SetFieldText(EntryField field, std::string_view text) {
+void frmGridref::SetText(EntryField field, std::string_view text) {
   SetWindowTextW(Field(field), Wide(text).c_str());
 }
 
-void frmGridref::FocusField(EntryField field) {
+void frmGridref::GiveFocus(EntryField field) {
   // The window must be active again after the box, so that typing goes to
   // the field at once.
   SetForegroundWindow(hwnd_);
@@ -464,11 +437,11 @@ gridref::DialogAnswer frmGridref::AskRetryOrCancel(std::string_view prompt,
 }
 
 std::string frmGridref::GridReferenceShown() {
-  return Utf8(WindowText(Control("lblGridRef")));
+  return Utf8(WindowText(Result()));
 }
 
 void frmGridref::ShowGridReference(std::string_view text) {
-  const HWND label = Control("lblGridRef");
+  const HWND label = Result();
   SetWindowTextW(label, Wide(text).c_str());
   // The result is the label's name: a screen reader announces it on every
   // Convert, even when it is the same as before.

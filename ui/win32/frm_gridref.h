@@ -3,13 +3,14 @@
 #pragma once
 
 #include "ui/shared/conversion_window.h"
+#include "ui/shared/window_rules.h"
 #include "ui/win32/win32_support.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace ui::win32 {
 
-// NOLINTNEXTLINE(readability-identifier-naming)
 class frmGridref final : private ConversionWindowHost {
 public:
   // Creates, centres and shows the window, with the focus on txtDegSouth.
@@ -18,12 +19,12 @@ public:
   static frmGridref* Current();
 
   HWND Handle() const { return hwnd_; }
-  // The control of this name in the layout table.
+  // The control of this name in the layout table, as tools name it.
   HWND Control(std::string_view name) const;
 
-  // For the message loop, before IsDialogMessageW: Alt+X ends the run at
-  // once, like Escape, without moving the focus (which would check the field
-  // being left).
+  // For the message loop, before IsDialogMessageW: a button's access key
+  // (Alt+X) presses it at once, like Escape, without moving the focus
+  // (which would check the field being left).
   bool TakeAccessKey(const MSG& message);
   // The title window's held key repeating into this one: dropped.
   bool DropsKey(const MSG& message);
@@ -31,15 +32,7 @@ public:
   // wears the default border (Convert while the focus is in a field).
   bool TakeNavigationKey(const MSG& message);
 
-  // Handlers, named after their control and event.
   void Form_Load();
-  void txtDegSouth_LostFocus();
-  void txtMinSouth_LostFocus();
-  void txtDegEast_LostFocus();
-  void txtMinEast_LostFocus();
-  void cmdConvert_Click();
-  void CmdClipboard_Click();
-  void cmdExit_Click();
 
 private:
   frmGridref() : behaviour_(*this) {}
@@ -50,17 +43,22 @@ private:
   void OnCommand(int id, int code);
   void FieldLeft(gridref::EntryField field);
   void CheckField(gridref::EntryField field);
+  // The row of a control's id or handle; kNoRow where none is ours.
+  std::size_t RowOfId(int id) const;
+  std::size_t RowOfWindow(HWND control) const;
+  // The button that wears the default border and that Enter presses.
   HWND DefaultButton() const;
-  void ShowDefaultBorder(HWND focus);
+  void ShowDefaultBorder();
   HWND Field(gridref::EntryField field) const;
+  HWND Result() const;
   // The fixed colours, or the system's under high contrast.
   void ReadColours();
   COLORREF TextColour(const ControlLayout& control) const;
 
   // ConversionWindowHost
-  std::string FieldText(gridref::EntryField field) override;
-  void SetFieldText(gridref::EntryField field, std::string_view text) override;
-  void FocusField(gridref::EntryField field) override;
+  std::string ReadText(gridref::EntryField field) override;
+  void SetText(gridref::EntryField field, std::string_view text) override;
+  void GiveFocus(gridref::EntryField field) override;
   void Beep() override;
   gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override;
   std::string GridReferenceShown() override;
@@ -72,6 +70,7 @@ private:
   ConversionWindow behaviour_;
   HWND hwnd_ = nullptr;
   std::vector<RenderedControl> controls_; // one for each row of the table
+  std::size_t focusRow_ = kNoRow;         // the row that last took the focus
   HBRUSH windowBrush_ = nullptr, bandBrush_ = nullptr;
   COLORREF bandColour_ = 0;
   bool highContrast_ = false;

@@ -8,8 +8,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QuadranglerSplash";
 constexpr wchar_t kFrameClassName[] = L"QuadranglerFrame";
-// A border, no caption, no system menu: no title bar.
-constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
 
 // The splash window's instance, per window handle.
 template <typename T> T* Self(HWND hwnd, UINT message, LPARAM lParam) {
@@ -18,6 +16,13 @@ template <typename T> T* Self(HWND hwnd, UINT message, LPARAM lParam) {
         hwnd, GWLP_USERDATA,
         reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
   return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// The one colour the labels share (the platform's control face).
+Colour LabelBackground(const WindowLayout& layout) {
+  for (const ControlLayout& row : layout.controls)
+    if (row.kind == ControlKind::Label) return row.background;
+  return layout.background;
 }
 
 } // namespace
@@ -48,26 +53,28 @@ void frmSplash::Create() {
   (void)registered;
 
   const WindowLayout& layout = kSplashLayout;
-  hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), kStyle, 0, 0, 0, 0, nullptr,
-                          nullptr, instance, this);
+  hwnd_ = CreateWindowExW(0, kClassName, Wide(layout.caption).c_str(), StyleOf(layout.border), 0, 0,
+                          0, 0, nullptr, nullptr, instance, this);
   // Without it the run could never reach the conversion window nor end.
   if (!hwnd_) ReportAndEnd(L"The title window could not be created.");
   DescribeToScreenReaders(hwnd_, layout.accessibleDescription, layout.accessibleName);
-  frameBrush_ = CreateSolidBrush(ColourOf(ControlNamed(layout, "Frame1").background, 0));
-  // The labels share one background colour (the platform's control face).
-  labelColour_ = ColourOf(ControlNamed(layout, "lblTitle1").background, 0);
+  frameBrush_ =
+      CreateSolidBrush(ColourOf(layout.controls[RowOf(layout, Role::Surface)].background, 0));
+  labelColour_ = ColourOf(LabelBackground(layout), 0);
   labelBrush_ = CreateSolidBrush(labelColour_);
 
-  // The frame first, then its controls in the window's own order. The
+  // In the window's own order, each in its parent, created before it. The
   // picture and the labels take their own clicks (SS_NOTIFY): a static
   // control otherwise lets them through to the frame beneath.
   controls_.resize(layout.controls.size());
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const ControlLayout& row = layout.controls[i];
     controls_[i].layout = &row;
+    const std::size_t parentRow = ParentRow(layout, i);
+    const HWND parent = parentRow == kNoRow ? hwnd_ : controls_[parentRow].hwnd;
     if (row.kind == ControlKind::Frame) {
-      Frame1 = controls_[i].hwnd = CreateWindowExW(0, kFrameClassName, L"", WS_CHILD | WS_VISIBLE,
-                                                   0, 0, 0, 0, hwnd_, nullptr, instance, this);
+      controls_[i].hwnd = CreateWindowExW(0, kFrameClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0,
+                                          0, parent, nullptr, instance, this);
       continue;
     }
     DWORD style = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX;
@@ -76,7 +83,7 @@ void frmSplash::Create() {
     else
       style |= row.align == Align::Right ? SS_RIGHT : SS_LEFT;
     controls_[i].hwnd = CreateWindowExW(0, L"STATIC", Wide(row.caption).c_str(), style, 0, 0, 0, 0,
-                                        Frame1, nullptr, instance, nullptr);
+                                        parent, nullptr, instance, nullptr);
   }
   // Centred first, then laid out at the DPI of where it stands.
   UINT dpi = 0;
@@ -92,7 +99,7 @@ void frmSplash::Create() {
 }
 
 void frmSplash::Layout(UINT dpi) {
-  const SIZE outer = OuterSize(kSplashLayout, kStyle, 0, dpi);
+  const SIZE outer = OuterSize(kSplashLayout, StyleOf(kSplashLayout.border), 0, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (RenderedControl& control : controls_)
@@ -107,9 +114,12 @@ void frmSplash::Frame1_Click() {
   Dismiss();
 }
 
+HWND frmSplash::Surface() const {
+  return controls_[RowOf(kSplashLayout, Role::Surface)].hwnd;
+}
+
 void frmSplash::Dismiss() {
-  if (dismissed_) return;
-  dismissed_ = true;
+  if (!dismissal_.Dismiss()) return;
   DestroyWindow(hwnd_); // discarded: the window's last message deletes this
   frmGridref::Open();   // no owner: it outlives this one
 }
@@ -145,7 +155,7 @@ LRESULT frmSplash::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     DeleteObject(frameBrush_);
     DeleteObject(labelBrush_);
     // Closed by other means than a dismissal, it was the last window.
-    if (!dismissed_) PostQuitMessage(0);
+    if (!dismissal_.Dismissed()) PostQuitMessage(0);
     return 0;
   case WM_NCDESTROY: {
     const HWND hwnd = hwnd_;
@@ -160,15 +170,14 @@ LRESULT frmSplash::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK frmSplash::FrameProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   frmSplash* self = Self<frmSplash>(hwnd, message, lParam);
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCCREATE) self->Frame1 = hwnd;
-  return self->OnFrameMessage(message, wParam, lParam);
+  return self->OnFrameMessage(hwnd, message, wParam, lParam);
 }
 
-LRESULT frmSplash::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT frmSplash::OnFrameMessage(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
   case WM_ERASEBKGND: {
     RECT client{};
-    GetClientRect(Frame1, &client);
+    GetClientRect(frame, &client);
     FillRect(reinterpret_cast<HDC>(wParam), &client, frameBrush_);
     DrawEdge(reinterpret_cast<HDC>(wParam), &client, EDGE_ETCHED, BF_RECT);
     return 1;
@@ -189,26 +198,26 @@ LRESULT frmSplash::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_LBUTTONDOWN:
     // Only the frame's own surface: the picture and the labels take their
     // own clicks.
-    framePressed_ = true;
-    SetCapture(Frame1);
+    surfaceClick_.Press(frame == Surface());
+    SetCapture(frame);
     return 0;
   case WM_LBUTTONUP: {
-    const bool pressed = framePressed_;
-    framePressed_ = false;
-    if (GetCapture() == Frame1) ReleaseCapture();
     const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     RECT client{};
-    GetClientRect(Frame1, &client);
-    if (pressed && PtInRect(&client, at) &&
-        ChildWindowFromPointEx(Frame1, at, CWP_SKIPINVISIBLE) == Frame1)
-      Frame1_Click();
+    GetClientRect(frame, &client);
+    const bool click =
+        surfaceClick_.Release(frame == Surface() && PtInRect(&client, at) &&
+                              ChildWindowFromPointEx(frame, at, CWP_SKIPINVISIBLE) == frame);
+    // After the release is read: losing the capture cancels a press.
+    if (GetCapture() == frame) ReleaseCapture();
+    if (click) Frame1_Click();
     return 0;
   }
   case WM_CAPTURECHANGED:
-    framePressed_ = false;
+    surfaceClick_.Cancel();
     return 0;
   default:
-    return DefWindowProcW(Frame1, message, wParam, lParam);
+    return DefWindowProcW(frame, message, wParam, lParam);
   }
 }
 

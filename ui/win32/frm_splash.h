@@ -3,13 +3,13 @@
 // the frame's own surface hands over to the conversion window.
 #pragma once
 
+#include "ui/shared/window_rules.h"
 #include "ui/win32/win32_support.h"
 
 #include <vector>
 
 namespace ui::win32 {
 
-// NOLINTNEXTLINE(readability-identifier-naming)
 class frmSplash final {
 public:
   // Creates, centres and shows the window; it owns itself until dismissed.
@@ -23,18 +23,19 @@ private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK FrameProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnFrameMessage(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
   void Create();
   void Layout(UINT dpi);
   void Dismiss();
+  // The frame whose click dismisses the window.
+  HWND Surface() const;
 
   HWND hwnd_ = nullptr;
-  HWND Frame1 = nullptr;
-  std::vector<RenderedControl> controls_; // one for each row of the table; [0] is the frame
+  std::vector<RenderedControl> controls_; // one for each row of the table
   HBRUSH frameBrush_ = nullptr, labelBrush_ = nullptr;
   COLORREF labelColour_ = 0;
-  bool framePressed_ = false;
-  bool dismissed_ = false;
+  SurfaceClick surfaceClick_;
+  Dismissal dismissal_;
 };
 
 } // namespace ui::win32

@@ -1,5 +1,7 @@
 #include "ui/win32/win32_support.h"
 
+#include "ui/shared/window_rules.h"
+
 #include <cmath>
 #include <type_traits>
 
@@ -68,6 +70,14 @@ RECT PixelRect(const ControlLayout& c, UINT dpi) {
   const int d = static_cast<int>(dpi);
   const int left = TwipsToPixels(c.left, d), top = TwipsToPixels(c.top, d);
   return {left, top, left + TwipsToPixels(c.width, d), top + TwipsToPixels(c.height, d)};
+}
+
+DWORD StyleOf(Border border) {
+  const BorderTraits traits = TraitsOf(border);
+  if (traits.titleBar)
+    return traits.resizable ? WS_OVERLAPPEDWINDOW : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  // A border, no caption, no system menu: no title bar.
+  return WS_POPUP | (traits.resizable ? WS_THICKFRAME : WS_DLGFRAME);
 }
 
 SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi) {
@@ -141,12 +151,9 @@ COLORREF ColourOf(const Colour& colour, COLORREF fallback) {
 void CentreOnScreen(HWND window) {
   RECT outer{};
   GetWindowRect(window, &outer);
-  const auto screenWidth = static_cast<float>(GetSystemMetrics(SM_CXSCREEN));
-  const auto screenHeight = static_cast<float>(GetSystemMetrics(SM_CYSCREEN));
-  const float left = (screenWidth - static_cast<float>(outer.right - outer.left)) / 2;
-  const float top = (screenHeight - static_cast<float>(outer.bottom - outer.top)) / 2;
-  SetWindowPos(window, nullptr, static_cast<int>(std::lround(left)),
-               static_cast<int>(std::lround(top)), 0, 0,
+  SetWindowPos(window, nullptr,
+               CentredStart(0, GetSystemMetrics(SM_CXSCREEN), outer.right - outer.left),
+               CentredStart(0, GetSystemMetrics(SM_CYSCREEN), outer.bottom - outer.top), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -35,6 +35,10 @@ UINT WindowDpi(HWND window);
 // The control's rectangle in pixels at this DPI.
 RECT PixelRect(const ControlLayout& control, UINT dpi);
 
+// The window style of the table's border: a title bar with a sizing border
+// (and the buttons that go with them), or a dialog frame and nothing else.
+DWORD StyleOf(Border border);
+
 // The outer size that holds the layout's client area with this style.
 SIZE OuterSize(const WindowLayout& layout, DWORD style, DWORD exStyle, UINT dpi);
 
@@ -61,8 +65,8 @@ HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi);
 // Solid colour of a layout colour; the window's own where Default.
 COLORREF ColourOf(const Colour& colour, COLORREF fallback);
 
-// Centres the window by its outer size, halving in single precision; not
-// clamped, so a window larger than the screen gets a negative left or top.
+// Centres the window by its outer size on the screen, as the shared rule
+// places it; a window larger than the screen gets a negative left or top.
 void CentreOnScreen(HWND window);
 
 // No handler traps errors: a failure is reported (in a box modal to the
