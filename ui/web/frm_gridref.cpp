@@ -5,6 +5,7 @@
 // from its events; a plain C interface, numbers and UTF-8 in linear memory.
 #include "ui/shared/conversion_window.h"
 #include "ui/shared/layouts.h"
+#include "ui/shared/window_rules.h"
 
 #include <array>
 #include <charconv>
@@ -16,20 +17,22 @@
 #define QD_IMPORT(name) __attribute__((import_module("env"), import_name(#name)))
 #define QD_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
-// Texts the script hands back (a field's text, the label's caption, the
-// decimal separator) are written into the inbox, their length returned.
+// Controls are named by their row in the table, -1 for none. Texts the
+// script hands back (a field's text, the result's, the decimal separator)
+// are written into the inbox, their length returned.
 extern "C" {
-QD_IMPORT(host_field_text) std::uint32_t HostFieldText(int field);
-QD_IMPORT(host_set_field_text) void HostSetFieldText(int field, const char* text, std::size_t n);
-QD_IMPORT(host_focus_field) void HostFocusField(int field);
+QD_IMPORT(host_read_text) std::uint32_t HostReadText(int row);
+QD_IMPORT(host_set_text) void HostSetText(int row, const char* text, std::size_t n);
+QD_IMPORT(host_give_focus) void HostGiveFocus(int row);
 QD_IMPORT(host_beep) void HostBeep();
 // Returns when the user has answered: the page's box is asynchronous, and the
 // call is suspended meanwhile (Asyncify), with the whole check around it.
 QD_IMPORT(host_ask_retry_or_cancel)
 int HostAskRetryOrCancel(const char* prompt, std::size_t promptN, const char* title,
                          std::size_t titleN);
-QD_IMPORT(host_grid_reference_shown) std::uint32_t HostGridReferenceShown();
-QD_IMPORT(host_show_grid_reference) void HostShowGridReference(const char* text, std::size_t n);
+QD_IMPORT(host_grid_reference_shown) std::uint32_t HostGridReferenceShown(int row);
+QD_IMPORT(host_show_grid_reference)
+void HostShowGridReference(int row, const char* text, std::size_t n);
 QD_IMPORT(host_put_on_clipboard) void HostPutOnClipboard(const char* text, std::size_t n);
 QD_IMPORT(host_decimal_separator) std::uint32_t HostDecimalSeparator();
 QD_IMPORT(host_close_all_windows) void HostCloseAllWindows();
@@ -54,40 +57,52 @@ std::uint32_t Length(std::string_view text) {
   return static_cast<std::uint32_t>(text.size());
 }
 
-// NOLINTNEXTLINE(readability-identifier-naming): the window's own name
+int ScriptRow(std::size_t row) {
+  return row == kNoRow ? -1 : static_cast<int>(row);
+}
+
+std::size_t TableRow(int row) {
+  return row < 0 ? kNoRow : static_cast<std::size_t>(row);
+}
+
+int FieldRow(EntryField field) {
+  return ScriptRow(RowOf(kGridrefLayout, field));
+}
+
+int ResultRow() {
+  return ScriptRow(RowOf(kGridrefLayout, Role::Result));
+}
+
+// The conversion window's control in the row; none outside the table.
+const ControlLayout* GridrefRow(int row) {
+  const std::size_t at = TableRow(row);
+  return at < kGridrefLayout.controls.size() ? &kGridrefLayout.controls[at] : nullptr;
+}
+
 class frmGridref final : private ConversionWindowHost {
 public:
-  frmGridref() : behaviour_(*this) {}
-
-  // Handlers, named after their control and event.
-  void txtDegSouth_LostFocus() { behaviour_.FieldLeft(EntryField::txtDegSouth); }
-  void txtMinSouth_LostFocus() { behaviour_.FieldLeft(EntryField::txtMinSouth); }
-  void txtDegEast_LostFocus() { behaviour_.FieldLeft(EntryField::txtDegEast); }
-  void txtMinEast_LostFocus() { behaviour_.FieldLeft(EntryField::txtMinEast); }
-  void cmdConvert_Click() { behaviour_.Convert(); }
-  void CmdClipboard_Click() { behaviour_.Copy(); }
-  void cmdExit_Click() { behaviour_.Exit(); }
-  bool DropsKey(ui::KeyMotion motion, int key, std::uint32_t time) {
-    return behaviour_.DropsKey(motion, key, time);
-  }
+  frmGridref() : window_(*this) {}
+  ConversionWindow& Window() { return window_; }
 
 private:
-  std::string FieldText(EntryField field) override {
-    return FromInbox(HostFieldText(static_cast<int>(field)));
+  std::string ReadText(EntryField field) override {
+    return FromInbox(HostReadText(FieldRow(field)));
   }
-  void SetFieldText(EntryField field, std::string_view text) override {
-    HostSetFieldText(static_cast<int>(field), text.data(), text.size());
+  void SetText(EntryField field, std::string_view text) override {
+    HostSetText(FieldRow(field), text.data(), text.size());
   }
-  void FocusField(EntryField field) override { HostFocusField(static_cast<int>(field)); }
+  void GiveFocus(EntryField field) override { HostGiveFocus(FieldRow(field)); }
   void Beep() override { HostBeep(); }
   gridref::DialogAnswer AskRetryOrCancel(std::string_view prompt, std::string_view title) override {
     return HostAskRetryOrCancel(prompt.data(), prompt.size(), title.data(), title.size()) == kRetry
                ? gridref::DialogAnswer::Retry
                : gridref::DialogAnswer::Cancel;
   }
-  std::string GridReferenceShown() override { return FromInbox(HostGridReferenceShown()); }
+  std::string GridReferenceShown() override {
+    return FromInbox(HostGridReferenceShown(ResultRow()));
+  }
   void ShowGridReference(std::string_view text) override {
-    HostShowGridReference(text.data(), text.size());
+    HostShowGridReference(ResultRow(), text.data(), text.size());
   }
   void PutOnClipboard(std::string_view text) override {
     HostPutOnClipboard(text.data(), text.size());
@@ -95,7 +110,7 @@ private:
   std::string DecimalSeparator() override { return FromInbox(HostDecimalSeparator()); }
   void CloseAllWindows() override { HostCloseAllWindows(); }
 
-  ConversionWindow behaviour_;
+  ConversionWindow window_;
 };
 
 std::optional<frmGridref> theWindow;
@@ -211,6 +226,36 @@ void WriteColour(JsonWriter& json, const Colour& colour) {
   json.String("default");
 }
 
+std::string_view RoleName(Role role) {
+  switch (role) {
+  case Role::Caption:
+    return "caption";
+  case Role::Entry:
+    return "entry";
+  case Role::Convert:
+    return "convert";
+  case Role::Copy:
+    return "copy";
+  case Role::Exit:
+    return "exit";
+  case Role::Result:
+    return "result";
+  case Role::Surface:
+    return "surface";
+  }
+  return "caption";
+}
+
+// The script indexes a caption in UTF-16 code units, not in bytes.
+int Utf16Length(std::string_view utf8) {
+  int units = 0;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xc0) != 0x80) units += byte >= 0xf0 ? 2 : 1;
+  }
+  return units;
+}
+
 std::string_view AlignName(Align align) {
   switch (align) {
   case Align::Left:
@@ -227,10 +272,21 @@ void WriteControl(JsonWriter& json, const ControlLayout& c) {
   json.Open('{');
   json.Key("kind");
   json.String(KindName(c.kind));
+  json.Key("role");
+  json.String(RoleName(c.role));
   json.Key("name");
   json.String(c.name);
   json.Key("caption");
   json.String(c.caption);
+  if (c.kind == ControlKind::Button) {
+    // A key outside ASCII would be half a character here: none.
+    const AccessKey access = AccessKeyOf(c.caption);
+    const bool marked = access.key != 0 && static_cast<unsigned char>(access.key) < 0x80;
+    json.Key("accessKey");
+    json.String(marked ? std::string_view(&access.key, 1) : std::string_view());
+    json.Key("accessKeyAt");
+    json.Number(marked ? Utf16Length(c.caption.substr(0, access.marker)) : -1);
+  }
   json.Key("left");
   json.Number(TwipsToPixels(c.left, kCssDpi));
   json.Key("top");
@@ -279,6 +335,8 @@ void WriteControl(JsonWriter& json, const ControlLayout& c) {
 void WriteWindow(JsonWriter& json, const WindowLayout& window) {
   json.Key(window.name);
   json.Open('{');
+  json.Key("name");
+  json.String(window.name);
   json.Key("caption");
   json.String(window.caption);
   json.Key("clientWidth");
@@ -298,21 +356,14 @@ void WriteWindow(JsonWriter& json, const WindowLayout& window) {
   for (const ControlLayout& control : window.controls)
     WriteControl(json, control);
   json.Close(']');
+  json.Key("tabOrder");
+  json.Open('[');
+  for (const std::size_t row : TabOrder(window))
+    json.Number(ScriptRow(row));
+  json.Close(']');
+  json.Key("defaultRow");
+  json.Number(ScriptRow(DefaultBorderRow(window, kNoRow)));
   json.Close('}');
-}
-
-std::string_view FieldName(EntryField field) {
-  switch (field) {
-  case EntryField::txtDegSouth:
-    return "txtDegSouth";
-  case EntryField::txtMinSouth:
-    return "txtMinSouth";
-  case EntryField::txtDegEast:
-    return "txtDegEast";
-  case EntryField::txtMinEast:
-    return "txtMinEast";
-  }
-  return "";
 }
 
 const std::string& LayoutsJson() {
@@ -321,12 +372,6 @@ const std::string& LayoutsJson() {
     json.Open('{');
     WriteWindow(json, kSplashLayout);
     WriteWindow(json, kGridrefLayout);
-    // The controls of the entry fields, by their number in the calls.
-    json.Key("entryFields");
-    json.Open('[');
-    for (const EntryField field : gridref::AllEntryFields)
-      json.String(FieldName(field));
-    json.Close(']');
     json.Key("defaultFontPoints");
     json.Number(kDefaultFontPoints);
     json.Close('}');
@@ -341,6 +386,7 @@ alignas(16) std::array<std::uint8_t, 16384> asyncifyData;
 } // namespace
 } // namespace ui::web
 
+using ui::web::GridrefRow;
 using ui::web::theWindow;
 
 QD_EXPORT(qd_layouts) const char* QdLayouts() {
@@ -360,28 +406,41 @@ QD_EXPORT(qd_asyncify_data_size) std::uint32_t QdAsyncifyDataSize() {
   return static_cast<std::uint32_t>(ui::web::asyncifyData.size());
 }
 
-// The splash window's dismissal opens the conversion window, once a run.
+// The title window's dismissal opens the conversion window, once a run.
 QD_EXPORT(qd_open_conversion_window) void QdOpenConversionWindow() {
   if (!theWindow) theWindow.emplace();
 }
-// The user left a field. The page itself drops a click whose press left a
-// refused field: it counts the boxes.
-QD_EXPORT(qd_field_left) void QdFieldLeft(int field) {
-  if (!theWindow || field < 0 || field >= static_cast<int>(gridref::AllEntryFields.size())) return;
-  ui::RunLostFocusHandler(*theWindow, static_cast<gridref::EntryField>(field));
+
+// The user left the row's field (the focus now on another control).
+QD_EXPORT(qd_field_left) void QdFieldLeft(int row) {
+  const ui::ControlLayout* control = GridrefRow(row);
+  if (theWindow && control && control->role == ui::Role::Entry)
+    theWindow->Window().FieldLeft(control->field);
+}
+// The row's control was clicked, by the pointer or by a key.
+QD_EXPORT(qd_clicked) void QdClicked(int row) {
+  const ui::ControlLayout* control = GridrefRow(row);
+  if (theWindow && control) theWindow->Window().Clicked(control->role);
+}
+// Refused leaves so far: one more at a click than at its press, and the
+// press left a refused field; its click does nothing.
+QD_EXPORT(qd_refused_leaves) std::uint32_t QdRefusedLeaves() {
+  return theWindow ? theWindow->Window().RefusedLeaves() : 0;
+}
+QD_EXPORT(qd_default_border_row) int QdDefaultBorderRow(int focusRow) {
+  return ui::web::ScriptRow(ui::DefaultBorderRow(ui::kGridrefLayout, ui::web::TableRow(focusRow)));
+}
+QD_EXPORT(qd_next_in_tab_order) int QdNextInTabOrder(int row, int backwards) {
+  return ui::web::ScriptRow(
+      ui::NextInTabOrder(ui::kGridrefLayout, ui::web::TableRow(row), backwards != 0));
+}
+// The button whose access key the typed character (a code point) is.
+QD_EXPORT(qd_row_with_access_key) int QdRowWithAccessKey(std::uint32_t typed) {
+  return ui::web::ScriptRow(ui::RowWithAccessKey(ui::kGridrefLayout, typed));
 }
 // A key event in the window (0 press, 1 auto-repeat, 2 release), its key
 // code and time in milliseconds; 1: drop it.
 QD_EXPORT(qd_drops_key) int QdDropsKey(int motion, int key, std::uint32_t time) {
   if (!theWindow || motion < 0 || motion > 2) return 0;
-  return theWindow->DropsKey(static_cast<ui::KeyMotion>(motion), key, time) ? 1 : 0;
-}
-QD_EXPORT(qd_convert) void QdConvert() {
-  if (theWindow) theWindow->cmdConvert_Click();
-}
-QD_EXPORT(qd_copy) void QdCopy() {
-  if (theWindow) theWindow->CmdClipboard_Click();
-}
-QD_EXPORT(qd_exit) void QdExit() {
-  if (theWindow) theWindow->cmdExit_Click();
+  return theWindow->Window().DropsKey(static_cast<ui::KeyMotion>(motion), key, time) ? 1 : 0;
 }

@@ -169,17 +169,15 @@
     return `${spec.bold ? 'bold ' : 'normal '}${spec.points}pt ${faces}, sans-serif`;
   }
 
-  // "E&xit": Exit with the x underlined; returns the access key, if any.
-  function caption(element, text) {
-    const at = text.indexOf('&');
-    if (at < 0 || at + 1 >= text.length) {
+  // "E&xit": Exit with the x underlined, where the table marks the key.
+  function caption(element, { caption: text, accessKey, accessKeyAt: at }) {
+    if (!accessKey) {
       element.textContent = text;
-      return '';
+      return;
     }
     const key = document.createElement('u');
     key.textContent = text[at + 1];
     element.append(text.slice(0, at), key, text.slice(at + 2));
-    return text[at + 1].toLowerCase();
   }
 
   function createControl(c, defaultPoints, middle) {
@@ -200,8 +198,8 @@
       case 'button':
         element = document.createElement('button');
         element.type = 'button';
-        element.dataset.accessKey = caption(element, c.caption);
-        if (element.dataset.accessKey) element.setAttribute('aria-keyshortcuts', `Alt+${element.dataset.accessKey.toUpperCase()}`);
+        caption(element, c);
+        if (c.accessKey) element.setAttribute('aria-keyshortcuts', `Alt+${c.accessKey.toUpperCase()}`);
         break;
       case 'image':
         element = document.createElement('img');
@@ -410,8 +408,9 @@
     }
   }
 
-  // frmSplash: any key that gives a character, or a click on the frame's own
-  // surface, closes it and opens the conversion window.
+  // frmSplash: any key that gives a character, or a click on its surface,
+  // closes it and opens the conversion window. Drawn before the module is
+  // ready, so its rules read the table alone.
   class Splash {
     constructor(run) {
       this.run = run;
@@ -421,36 +420,44 @@
       element.setAttribute('aria-label', layout.accessibleName);
       element.setAttribute('aria-description', layout.accessibleDescription);
       element.tabIndex = -1;
-      let frame = null;
-      const inFrame = [];
-      layout.controls.forEach((c, index) => {
-        const control = createControl(c, run.layouts.defaultFontPoints, false);
-        if (!c.parent) client.append(control);
-        else {
-          // Drawn in the window's own order; the labels opaque in the
-          // frame's colour, not in patches of another.
-          control.style.zIndex = String(index);
-          if (c.kind === 'label') control.style.background = frame.style.background;
-          inFrame.push({ c, control });
+      // By row, as the table lists them.
+      const controls = layout.controls.map((c) => createControl(c, run.layouts.defaultFontPoints, false));
+      const inParent = new Map();
+      layout.controls.forEach((c, row) => {
+        const control = controls[row];
+        if (!c.parent) {
+          client.append(control);
+          return;
         }
-        if (c.kind === 'frame') frame = control;
+        // Drawn in the window's own order; the labels opaque in their
+        // parent's colour, not in patches of another.
+        const parent = controls[layout.controls.findIndex((p) => p.name === c.parent)];
+        control.style.zIndex = String(row);
+        if (c.kind === 'label') control.style.background = parent.style.background;
+        if (!inParent.has(parent)) inParent.set(parent, []);
+        inParent.get(parent).push({ c, control });
       });
       // Read as seen, top to bottom and left to right, not in the order the
       // window lists them.
-      inFrame.sort((a, b) => a.c.top - b.c.top || a.c.left - b.c.left);
-      this.readingOrder = inFrame.map(({ control }) => control);
-      frame.append(...this.readingOrder);
-      this.frame = frame;
+      this.groups = [...inParent].map(([parent, children]) => {
+        children.sort((a, b) => a.c.top - b.c.top || a.c.left - b.c.left);
+        const readingOrder = children.map(({ control }) => control);
+        parent.append(...readingOrder);
+        return { parent, readingOrder };
+      });
       this.element = element;
       // Pressed and released on the surface itself, not on a label or the
       // picture in front of it.
-      run.on(frame, 'pointerdown', (e) => { this.pressed = e.button === 0 && e.target === frame; });
-      run.on(frame, 'pointerup', (e) => { this.released = e.button === 0 && e.target === frame; });
-      run.on(frame, 'click', (e) => {
-        if (e.button === 0 && e.target === frame && this.pressed && this.released) this.Frame1_Click();
-        this.pressed = this.released = false;
-      });
-      // A finger cannot aim at the frame between the texts: a tap anywhere
+      const surface = controls[layout.controls.findIndex((c) => c.role === 'surface')];
+      if (surface) {
+        run.on(surface, 'pointerdown', (e) => { this.pressed = e.button === 0 && e.target === surface; });
+        run.on(surface, 'pointerup', (e) => { this.released = e.button === 0 && e.target === surface; });
+        run.on(surface, 'click', (e) => {
+          if (e.button === 0 && e.target === surface && this.pressed && this.released) this.dismiss();
+          this.pressed = this.released = false;
+        });
+      }
+      // A finger cannot aim at the surface between the texts: a tap anywhere
       // on the window goes on.
       run.on(element, 'pointerdown', (e) => { this.tapped = e.pointerType === 'touch'; });
       run.on(element, 'click', () => { if (this.tapped) this.dismiss(); });
@@ -462,24 +469,25 @@
     // The texts as they are drawn, in whatever font and size: one that would
     // lie over another moves below it, or right of the picture.
     separate() {
-      // In fractions of a pixel, as a grown window places them.
-      const origin = this.frame.getBoundingClientRect();
-      const box = (e) => {
-        const r = e.getBoundingClientRect();
-        return { left: r.left - origin.left, top: r.top - origin.top, right: r.right - origin.left,
-          bottom: r.bottom - origin.top };
-      };
-      const order = this.readingOrder;
-      for (let i = 1; i < order.length; i++) {
-        for (let j = 0; j < i; j++) {
-          const [a, b] = [box(order[j]), box(order[i])];
-          if (a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom) continue;
-          const picture = [order[i], order[j]].find((e) => e.matches('img'));
-          if (picture) {
-            const label = picture === order[i] ? order[j] : order[i];
-            label.style.left = `${box(picture).right + 2}px`;
-          } else {
-            order[i].style.top = `${a.bottom}px`;
+      for (const { parent, readingOrder: order } of this.groups) {
+        // In fractions of a pixel, as a grown window places them.
+        const origin = parent.getBoundingClientRect();
+        const box = (e) => {
+          const r = e.getBoundingClientRect();
+          return { left: r.left - origin.left, top: r.top - origin.top, right: r.right - origin.left,
+            bottom: r.bottom - origin.top };
+        };
+        for (let i = 1; i < order.length; i++) {
+          for (let j = 0; j < i; j++) {
+            const [a, b] = [box(order[j]), box(order[i])];
+            if (a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom) continue;
+            const picture = [order[i], order[j]].find((e) => e.matches('img'));
+            if (picture) {
+              const label = picture === order[i] ? order[j] : order[i];
+              label.style.left = `${box(picture).right + 2}px`;
+            } else {
+              order[i].style.top = `${a.bottom}px`;
+            }
           }
         }
       }
@@ -498,18 +506,16 @@
     keyDown(event) {
       if (!Splash.producesCharacter(event)) return;
       event.preventDefault(); // the character is not typed anywhere
-      this.Form_KeyPress();
+      this.dismiss();
     }
 
     mouseDown(event) {
       event.preventDefault();
     }
 
-    Form_KeyPress() { this.dismiss(); }
-    Frame1_Click() { this.dismiss(); }
-
-    // Before the module is ready (a key at once) the window stays until it
-    // is, and the keys typed meanwhile are kept for the conversion window.
+    // Once, however many keys and clicks arrive. Before the module is ready
+    // (a key at once) the window stays until it is, and the keys typed
+    // meanwhile are kept for the conversion window.
     dismiss() {
       if (this.dismissed) return;
       this.dismissed = true;
@@ -524,69 +530,69 @@
     fit() { place(this.element, () => this.separate()); }
   }
 
-  // frmGridref, rendered from its table; every reaction goes through the
-  // module's conversion window.
+  // frmGridref, rendered from its table; every reaction, and every rule of
+  // which control does what, is the module's: the events go to it by row.
   class Gridref {
     constructor(run) {
       this.run = run;
       const layout = run.layouts.frmGridref;
-      const { element, client } = createWindow({ ...layout, name: 'frmGridref' }, () => this.cmdExit_Click());
+      const exitRow = layout.controls.findIndex((c) => c.role === 'exit');
+      const { element, client } = createWindow(layout, () => this.press(exitRow));
       element.setAttribute('role', 'dialog');
-      element.setAttribute('aria-labelledby', 'frmGridref-title');
+      element.setAttribute('aria-labelledby', `${layout.name}-title`);
       this.element = element;
       this.client = client;
-      this.controls = {};
-      // In tab order: a later control lies in front of an earlier one.
-      for (const c of layout.controls) {
+      // By row, as the table lists them: a later control lies in front of an
+      // earlier one.
+      this.controls = layout.controls.map((c) => {
         const control = createControl(c, run.layouts.defaultFontPoints, true);
-        if (c.name === 'lblGridRef') {
+        if (c.role === 'result') {
           control.setAttribute('role', 'status'); // read out when it changes
           control.setAttribute('aria-live', 'polite');
         }
-        this.controls[c.name] = control;
         client.append(control);
-      }
-      this.fields = run.layouts.entryFields.map((name) => this.controls[name]);
-      this.cycle = layout.controls.filter((c) => c.kind === 'textBox' || c.kind === 'button')
-        .sort((a, b) => a.tabIndex - b.tabIndex).map((c) => this.controls[c.name]);
-      this.buttons = layout.controls.filter((c) => c.kind === 'button').map((c) => this.controls[c.name]);
-      this.defaultButton = this.controls[layout.controls.find((c) => c.isDefault).name];
-      this.label = this.controls.lblGridRef;
-      this.leaving = null;
-      this.pressBoxes = -1;
-      run.layouts.entryFields.forEach((name, index) => {
-        this[`${name}_LostFocus`] = () => run.call('qd_field_left', index);
-        run.on(this.controls[name], 'focusout', (e) => {
-          if (e.relatedTarget && client.contains(e.relatedTarget)) this.leaving = name;
-          else if (!e.relatedTarget) setTimeout(() => this.leftForNothing(name));
-        });
+        return control;
+      });
+      this.buttons = this.controls.filter((e, row) => layout.controls[row].kind === 'button');
+      this.cancelRow = layout.controls.findIndex((c) => c.isCancel);
+      this.defaultRow = layout.defaultRow;
+      this.leaving = -1;
+      this.pressRefused = -1;
+      layout.controls.forEach((c, row) => {
+        const control = this.controls[row];
+        if (c.role === 'entry') {
+          run.on(control, 'focusout', (e) => {
+            if (e.relatedTarget && client.contains(e.relatedTarget)) this.leaving = row;
+            else if (!e.relatedTarget) setTimeout(() => this.leftForNothing(row));
+          });
+        } else if (c.kind === 'button') {
+          run.on(control, 'click', (e) => this.clicked(row, e));
+        }
       });
       run.on(client, 'focusin', (e) => this.focusIn(e.target));
-      for (const button of this.buttons) run.on(button, 'click', (e) => this.clicked(button, e));
       // Its layout for a finger: each caption beside the field it names, every
       // other control a row of its own, in tab order.
       element.classList.add('reflows');
       layout.controls.forEach((c, i) => {
         const next = layout.controls[i + 1];
         const role = c.kind === 'textBox' ? 'field' : c.kind === 'label' && next?.kind === 'textBox' ? 'caption' : 'row';
-        this.controls[c.name].classList.add(role);
+        this.controls[i].classList.add(role);
       });
       show(element);
-      this.Form_Load();
-      this.defaultButton.classList.add('default');
-      reveal(this.fields[0]);
+      this.fit();
+      this.controls[this.defaultRow]?.classList.add('default');
+      reveal(this.controls[layout.tabOrder[0]]);
     }
-
-    Form_Load() { place(this.element); }
-    cmdConvert_Click() { this.run.call('qd_convert'); }
-    CmdClipboard_Click() { this.run.call('qd_copy'); }
-    cmdExit_Click() { this.run.call('qd_exit'); }
 
     fit() { place(this.element); }
 
-    // A result larger than its box, in the user's text size: the window grows.
-    fitText() {
-      if (!this.element.classList.contains('phone') && textOverBox(this.label) > 1) this.fit();
+    // The result, in its row; larger than its box in the user's text size,
+    // the window grows.
+    showText(row, text) {
+      const control = this.controls[row];
+      control.textContent = text;
+      if (!this.element.classList.contains('phone') && textOverBox(control) > 1) this.fit();
+      control.scrollIntoView({ block: 'nearest', inline: 'nearest' });
     }
 
     // A move to another of the window's controls is the user leaving a
@@ -595,42 +601,41 @@
     focusIn(target) {
       this.showDefaultBorder(target);
       const left = this.leaving;
-      this.leaving = null;
-      if (left && left !== target.id) this[`${left}_LostFocus`]();
+      this.leaving = -1;
+      if (left >= 0 && this.controls[left] !== target) this.run.call('qd_field_left', left);
     }
 
     // A field left with no control taking the focus (a phone keyboard's Done,
     // blur()) is left too, once: the focus lands nowhere that checks it
     // again. Not when the page itself lost the focus: it comes back to the
     // field.
-    leftForNothing(name) {
+    leftForNothing(row) {
       const focus = document.activeElement;
       if (!document.hasFocus() || this.run.box || (focus && focus !== document.body)) return;
-      this[`${name}_LostFocus`]();
+      this.run.call('qd_field_left', row);
     }
 
-    // On the focused button; on the window's default button otherwise.
+    // Where the module puts it for the focus; Enter presses that button.
     showDefaultBorder(focus) {
-      const onButton = this.buttons.includes(focus);
-      for (const button of this.buttons) {
-        button.classList.toggle('default', onButton ? button === focus : button === this.defaultButton);
-      }
+      this.defaultRow = this.run.exports.qd_default_border_row(this.controls.indexOf(focus));
+      for (const button of this.buttons) button.classList.toggle('default', button === this.controls[this.defaultRow]);
     }
 
-    press(button) {
-      this[`${button.id}_Click`]();
+    press(row) {
+      this.run.call('qd_clicked', row);
     }
 
-    // A click whose press left a refused field does not take effect: a box
-    // came between the press and the release.
-    clicked(button, event) {
-      if (event.detail !== 0 && this.pressBoxes !== this.run.boxes) return;
-      this.press(button);
+    // A click whose press left a refused field does not take effect: a
+    // refused leave came between the press and the release. A key's click
+    // has no press, and always does.
+    clicked(row, event) {
+      if (event.detail !== 0 && this.pressRefused !== this.run.refusedLeaves()) return;
+      this.press(row);
     }
 
     mouseDown(event) {
       if (event.target.closest('input.control')) {
-        this.pressBoxes = this.run.boxes; // the browser places the caret
+        this.pressRefused = this.run.refusedLeaves(); // the browser places the caret
         return;
       }
       // The press gives a button the focus itself, in every browser, before
@@ -638,13 +643,9 @@
       event.preventDefault();
       const button = event.target.closest('button.control');
       if (button && event.button === 0) {
-        this.pressBoxes = this.run.boxes;
+        this.pressRefused = this.run.refusedLeaves();
         button.focus({ preventScroll: true });
       }
-    }
-
-    focusField(index) {
-      reveal(this.fields[index]);
     }
 
     // The keys the window handles, as a dialog does, before the browser's
@@ -656,23 +657,25 @@
       if (event.isComposing) return; // an input method's, not the window's
       if (altKey && !ctrlKey && !metaKey) {
         event.preventDefault();
-        const letter = key.length === 1 ? key.toLowerCase() : '';
-        const physical = /^Key[A-Z]$/.test(event.code) ? event.code[3].toLowerCase() : '';
-        const button = this.buttons.find((b) => b.dataset.accessKey &&
-          (b.dataset.accessKey === letter || b.dataset.accessKey === physical));
-        if (button) this.press(button); // at once, without moving the focus
+        // The character typed, or the letter of the key where a layout
+        // types another.
+        const physical = /^Key[A-Z]$/.test(event.code) ? event.code[3] : '';
+        const row = [key.length === 1 ? key : '', physical]
+          .map((c) => (c ? this.run.exports.qd_row_with_access_key(c.codePointAt(0)) : -1))
+          .find((r) => r >= 0);
+        if (row !== undefined) this.press(row); // at once, without moving the focus
         return;
       }
       if (ctrlKey || altKey || metaKey) return;
       if (key === 'Escape') {
         event.preventDefault();
-        this.cmdExit_Click();
+        this.press(this.cancelRow);
       } else if (key === 'Enter') {
         event.preventDefault();
-        this.press(this.buttons.find((b) => b.classList.contains('default')) ?? this.defaultButton);
+        this.press(this.defaultRow);
       } else if (key === 'Tab') {
         event.preventDefault();
-        this.tab(shiftKey ? -1 : 1);
+        this.tab(shiftKey);
       }
     }
 
@@ -681,12 +684,12 @@
       if (event.key === 'Alt') event.preventDefault(); // no menu bar
     }
 
-    // Along the tab order, round; a field entered so shows its whole text
+    // Along the module's tab order; a field entered so shows its whole text
     // selected.
-    tab(step) {
-      const n = this.cycle.length;
-      const at = this.cycle.indexOf(document.activeElement);
-      const next = this.cycle[at < 0 ? (step > 0 ? 0 : n - 1) : (at + step + n) % n];
+    tab(backwards) {
+      const from = this.controls.indexOf(document.activeElement);
+      const next = this.controls[this.run.exports.qd_next_in_tab_order(from, backwards ? 1 : 0)];
+      if (!next) return;
       if (next.matches('input')) next.setSelectionRange(0, next.value.length);
       reveal(next);
     }
@@ -698,7 +701,6 @@
   class Run {
     constructor() {
       this.controller = new AbortController();
-      this.boxes = 0;
       this.suspended = false;
       this.rewinding = false;
       this.ended = false;
@@ -827,17 +829,13 @@
 
     imports() {
       return {
-        host_field_text: (field) => this.inbox(this.window.fields[field].value),
-        host_set_field_text: (field, p, n) => { this.window.fields[field].value = this.text(p, n); },
-        host_focus_field: (field) => this.window.focusField(field),
+        host_read_text: (row) => this.inbox(this.window.controls[row].value),
+        host_set_text: (row, p, n) => { this.window.controls[row].value = this.text(p, n); },
+        host_give_focus: (row) => reveal(this.window.controls[row]),
         host_beep: () => beep(),
         host_ask_retry_or_cancel: (pp, pn, tp, tn) => this.ask(this.text(pp, pn), this.text(tp, tn)),
-        host_grid_reference_shown: () => this.inbox(this.window.label.textContent),
-        host_show_grid_reference: (p, n) => {
-          this.window.label.textContent = this.text(p, n);
-          this.window.fitText();
-          this.window.label.scrollIntoView({ block: 'nearest', inline: 'nearest' });
-        },
+        host_grid_reference_shown: (row) => this.inbox(this.window.controls[row].textContent),
+        host_show_grid_reference: (row, p, n) => this.window.showText(row, this.text(p, n)),
         host_put_on_clipboard: (p, n) => this.copy(this.text(p, n)),
         host_decimal_separator: () => this.inbox(decimalSeparator()),
         host_close_all_windows: () => this.end(),
@@ -860,6 +858,12 @@
         this.exports.qd_drops_key(motion, event.keyCode, Math.floor(event.timeStamp) | 0) === 1;
     }
 
+    // How many leaves the window has refused; nothing is asked, and no click
+    // can take effect, while the box is open or after the end.
+    refusedLeaves() {
+      return this.suspended || this.ended || !this.exports ? -1 : this.exports.qd_refused_leaves();
+    }
+
     async resume(name, args) {
       this.exports.asyncify_stop_unwind();
       this.suspended = true;
@@ -878,7 +882,6 @@
         this.exports.asyncify_stop_rewind();
         return this.answer;
       }
-      this.boxes += 1;
       this.box = new Box(this, prompt, title, [{ label: 'Retry', value: RETRY }, { label: 'Cancel', value: CANCEL }]);
       const size = this.exports.qd_asyncify_data_size();
       new Int32Array(this.exports.memory.buffer, this.asyncifyData, 2)
