@@ -16,12 +16,49 @@ E2E_TIMEOUT=${E2E_TIMEOUT:-$((20 * E2E_SLOWDOWN))}
 # Sleeps this many seconds, times the factor.
 e2e_pause() { sleep "$(awk -v s="$1" -v f="$E2E_SLOWDOWN" 'BEGIN { print s * f }')"; }
 
-# Control centres, in pixels from the client area's corner (twips / 15).
-declare -A E2E_CONTROL=(
-  [txtDegSouth]="208 76" [txtMinSouth]="448 76" [txtDegEast]="208 124" [txtMinEast]="448 124"
-  [cmdConvert]="252 188" [cmdExit]="464 300" [CmdClipboard]="256 308"
-  [lblGridRef]="252 256" [Frame1]="248 30" [imgLogo]="84 132" [lblTitle1]="180 62"
-)
+# Where to click each control of both windows, in pixels from the client
+# area's corner at 96 dpi (twips / 15), read from the layout table: the
+# centre of its box; a child's left and top count from its parent's. A label
+# that sizes itself to its text keeps only its left and top: its point is one
+# height in from the left, half a height down. A frame's own surface is
+# clicked above its children, halfway down to the first of them.
+declare -A E2E_CONTROL=()
+e2e_read_control_points() {
+  local name x y
+  while read -r name x y; do
+    E2E_CONTROL[$name]="$x $y"
+  done < <(awk '
+    /\.kind = / { row = ++rows }
+    /^}\);/ { row = 0 }
+    row {
+      line = $0
+      while (match(line, /\.[A-Za-z]+ = ("[^"]*"|[^,}]*)/)) {
+        field = substr(line, RSTART + 1, RLENGTH - 1)
+        line = substr(line, RSTART + RLENGTH)
+        key = field; sub(/ = .*/, "", key)
+        value = field; sub(/^[A-Za-z]+ = /, "", value); gsub(/"/, "", value)
+        at[row, key] = value
+      }
+    }
+    END {
+      for (r = 1; r <= rows; r++) named[at[r, "name"]] = r
+      for (r = 1; r <= rows; r++) {
+        p = at[r, "parent"]
+        if (p != "" && (!(p in firstChild) || at[r, "top"] + 0 < firstChild[p])) firstChild[p] = at[r, "top"] + 0
+      }
+      for (r = 1; r <= rows; r++) {
+        left = at[r, "left"]; top = at[r, "top"]; height = at[r, "height"]
+        for (p = at[r, "parent"]; p != ""; p = at[named[p], "parent"]) {
+          left += at[named[p], "left"]; top += at[named[p], "top"]
+        }
+        x = at[r, "sizesItself"] == "true" ? left + height : left + at[r, "width"] / 2
+        y = at[r, "name"] in firstChild ? top + firstChild[at[r, "name"]] / 2 : top + height / 2
+        printf "%s %d %d\n", at[r, "name"], int(x / 15), int(y / 15)
+      }
+    }' "$1")
+  ((${#E2E_CONTROL[@]} > 0)) || echo "driver.sh: no control positions in $1" >&2
+}
+e2e_read_control_points "$E2E_HERE/../../ui/shared/layouts.cpp"
 
 e2e_fail() { echo "  $*" >&2; return 1; }
 
