@@ -772,6 +772,15 @@ const scenarios = {
     await u.labelIs('26,528AB25');
   },
 
+  // A minimal system's language, the C library's "C", is no language tag to
+  // the browser's number formats: the full stop, and the window still opens.
+  async minimal_system_language_still_converts(u) {
+    await u.start();
+    await u.type('26.5'); await u.key('Tab'); await u.type('14'); await u.key('Tab');
+    await u.type('28'); await u.key('Tab'); await u.type('29'); await u.key('Enter');
+    await u.labelIs('26.528AB25');
+  },
+
   // Narrower than the window (a phone, or a desktop browser zoomed in): the
   // title window scaled to the width, in its proportions, a tap anywhere on
   // it going on; the conversion window laid out for a finger, in tab order,
@@ -894,6 +903,7 @@ const scenarios = {
 // What each scenario's context needs beyond the defaults.
 const contexts = {
   decimal_comma_from_the_language: { locale: 'de-DE' },
+  minimal_system_language_still_converts: { locale: 'C' },
   narrow_viewport_lays_out_for_a_finger: { viewport: { width: 360, height: 640 }, touch: true },
   web_app_installable_and_offline: { installable: true },
   random_walk_by_touch_holds_the_properties: { viewport: { width: 360, height: 640 }, touch: true },
@@ -934,6 +944,9 @@ function scenarioNames() {
 
 // Scenarios an engine's automation cannot express, with the reason.
 const cannot = {
+  minimal_system_language_still_converts: {
+    chromium: 'its language is always a language tag; it cannot be given the C library\'s',
+  },
   readable_under_a_dark_scheme_and_forced_dark: {
     firefox: 'forced dark is Chromium\'s own', webkit: 'forced dark is Chromium\'s own',
   },

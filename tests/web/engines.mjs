@@ -200,7 +200,9 @@ class WebKitPage {
     };
     // WebKit takes its language from the C library's locale, which a minimal
     // machine has not generated: made for this browser alone.
-    if (locale) {
+    if (locale === 'C') {
+      Object.assign(env, { LANG: 'C.UTF-8', LC_ALL: 'C.UTF-8', LANGUAGE: '' });
+    } else if (locale) {
       const name = `${locale.replace('-', '_')}.UTF-8`;
       execFileSync('localedef', ['-i', locale.replace('-', '_'), '-f', 'UTF-8', join(home, name)]);
       Object.assign(env, { LOCPATH: home, LANG: name, LC_ALL: name, LANGUAGE: '' });

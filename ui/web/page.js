@@ -272,9 +272,16 @@
     }
   }
 
+  // A minimal system's language may be the C library's "C", which is no
+  // language tag: the browser's default format then.
   function decimalSeparator() {
-    const part = new Intl.NumberFormat(navigator.language).formatToParts(0.5)
-      .find((p) => p.type === 'decimal');
+    let format;
+    try {
+      format = new Intl.NumberFormat(navigator.language);
+    } catch {
+      format = new Intl.NumberFormat();
+    }
+    const part = format.formatToParts(0.5).find((p) => p.type === 'decimal');
     return part ? part.value : '.';
   }
 
