@@ -127,6 +127,9 @@ void FrmGridrefTest::userScripts_data() {
       << "type 5|key Escape" << none << QStringList{"5", "", "", ""} << "" << none << "" << before;
   QTest::newRow("Alt+X exits over a refused value")
       << "type 5|key Alt+X" << none << QStringList{"5", "", "", ""} << "" << none << "" << before;
+  QTest::newRow("Alt+Shift+X exits too")
+      << "type 5|key Alt+Shift+X" << none << QStringList{"5", "", "", ""} << "" << none << ""
+      << before;
   QTest::newRow("click on Exit exits")
       << "type 20|click cmdExit" << none << QStringList{"20", "", "", ""} << "" << none << ""
       << before;

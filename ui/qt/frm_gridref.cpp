@@ -221,6 +221,16 @@ bool frmGridref::eventFilter(QObject* watched, QEvent* event) {
       event->accept(); // an override taken here: no shortcut (Alt+X) acts on it
       return true;
     }
+    // Alt+Shift with an access key is the access key too, as on the other
+    // platforms; Qt's shortcut takes Alt alone.
+    if (event->type() == QEvent::KeyPress &&
+        (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::AltModifier) {
+      const std::size_t row = RowWithAccessKey(kGridrefLayout, static_cast<char32_t>(key->key()));
+      if (row != kNoRow) {
+        behaviour_.Clicked(kGridrefLayout.controls[row].role);
+        return true;
+      }
+    }
     break;
   }
   case QEvent::Shortcut: {
