@@ -146,8 +146,9 @@ double ReadNumber(std::string_view text) {
   const bool negative = pos < text.size() && text[pos] == '-';
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
   // Not a second sign, nor "inf" or "nan", which from_chars would take.
-  if (pos == text.size() || !((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.'))
-    return 0.0;
+  const bool startsNumber =
+      pos < text.size() && ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.');
+  if (!startsNumber) return 0.0;
   const char* const first = text.data() + pos;
   double value = 0.0;
   const auto [last, ec] =
