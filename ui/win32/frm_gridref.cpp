@@ -308,21 +308,16 @@ void frmGridref::OnCommand(int id, int code) {
   const std::size_t row = RowOfId(id); // Escape comes as the IDCANCEL button's
   if (row == kNoRow) return;
   const ControlLayout& control = *controls_[row].layout;
-  if (control.kind == ControlKind::TextBox) {
-    if (code == EN_KILLFOCUS && control.role == Role::Entry) FieldLeft(control.field);
-    if (code == EN_SETFOCUS) {
-      focusRow_ = row;
-      ShowDefaultBorder();
-    }
-  } else if (control.kind == ControlKind::Button) {
-    if (code == BN_SETFOCUS) {
-      focusRow_ = row;
-      ShowDefaultBorder();
-    }
-    // A click released while a check's box is open is the click that left
-    // the refused field: it does not take effect.
-    if (code == BN_CLICKED && !behaviour_.CheckRunning()) behaviour_.Clicked(control.role);
+  const bool field = control.kind == ControlKind::TextBox;
+  const bool button = control.kind == ControlKind::Button;
+  if ((field && code == EN_SETFOCUS) || (button && code == BN_SETFOCUS)) {
+    focusRow_ = row;
+    ShowDefaultBorder();
   }
+  if (field && code == EN_KILLFOCUS && control.role == Role::Entry) FieldLeft(control.field);
+  // A click released while a check's box is open is the click that left
+  // the refused field: it does not take effect.
+  if (button && code == BN_CLICKED && !behaviour_.CheckRunning()) behaviour_.Clicked(control.role);
 }
 
 LRESULT CALLBACK frmGridref::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
